@@ -1,0 +1,24 @@
+# Two commands do everything on a fresh Debian 12 machine (as root):
+#   make demo   set up, build, and run the mail manager against the stand-in mail server
+#   make test   set up, build both targets, and run every test under Wine
+.PHONY: all setup build demo test clean
+
+all: build
+
+setup:
+	scripts/setup.sh
+
+build: setup
+	cmake --preset x86_64 >/dev/null
+	cmake --build --preset x86_64
+	cmake --preset i686 >/dev/null
+	cmake --build --preset i686
+
+test: build
+	scripts/test.sh
+
+demo: build
+	scripts/demo.sh
+
+clean:
+	rm -rf build/x86_64 build/i686
