@@ -47,6 +47,12 @@ class Bstr {
  public:
   Bstr() noexcept = default;
   explicit Bstr(const std::wstring& text);  // raises ComError E_OUTOFMEMORY when none can be had
+  // Takes over a BSTR that a call handed to the caller.
+  static Bstr adopt(BSTR owned) noexcept {
+    Bstr b;
+    b.b_ = owned;
+    return b;
+  }
   Bstr(Bstr&& other) noexcept : b_(std::exchange(other.b_, nullptr)) {}
   Bstr& operator=(Bstr&& other) noexcept {
     std::swap(b_, other.b_);

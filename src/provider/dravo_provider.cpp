@@ -8,6 +8,7 @@
 
 #include "platform/exceptions.h"
 #include "platform/registry.h"
+#include "provider/server_directories.h"
 
 namespace Dravo {
 namespace {
@@ -76,6 +77,8 @@ void DravoProvider::delRelayBlackList(const std::wstring&) {
 void DravoProvider::accountsFormat() { notSupported("Dravo::DravoProvider::accountsFormat", 454); }
 
 int DravoProvider::providerRevision() { return 1; }
+
+std::wstring DravoProvider::mailPath() { return Dravo::mailPath(); }
 
 // The table has no destructor entry: the object ends its own life here, and nothing of
 // this module derives from it with state of its own.

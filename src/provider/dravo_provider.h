@@ -1,4 +1,5 @@
 #pragma once
+#include "automation/dispatch_helper.h"
 #include "provider/mail_provider.h"
 
 namespace Dravo {
@@ -73,6 +74,9 @@ class DravoProvider : public MailProvider {
   void mailPath(const std::wstring& path) override;
   std::wstring mailPath() override;
   void removeAllDomains() override;
+
+ private:
+  DispatchHelper dispatch_;  // stays empty: every operation makes its own objects
 };
 
 }  // namespace Dravo

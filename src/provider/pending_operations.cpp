@@ -58,7 +58,6 @@ void DravoProvider::domainAliases(const std::wstring&, StringList&) { notBuilt("
 void DravoProvider::dnsServers(StringList&) { notBuilt("dnsServers"); }
 void DravoProvider::setDNSServers(const StringList&) { notBuilt("setDNSServers"); }
 void DravoProvider::mailPath(const std::wstring&) { notBuilt("mailPath"); }
-std::wstring DravoProvider::mailPath() { notBuilt("mailPath"); }
 void DravoProvider::removeAllDomains() { notBuilt("removeAllDomains"); }
 
 }  // namespace Dravo
