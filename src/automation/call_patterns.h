@@ -36,14 +36,19 @@ void writeProperties(AutomationObject& object, std::initializer_list<PropertyVal
 
 // Open or create: the call on the parent, "LastErr" of the parent, then the returned
 // object attached to a new helper. A result holding no object leaves the child empty.
-template <class Child, class Call>
-Child openChild(AutomationObject& parent, Call&& call, const FailureText& text, const CallSite& site) {
-  const Variant result = std::forward<Call>(call)();
-  checkLastErr(parent, text, site);
+template <class Child>
+Child attachChild(const Variant& result) {
   Child child;
   const HRESULT hr = child.attach(*result.get());
   if (FAILED(hr) && hr != E_NOINTERFACE) throw ComError(hr);
   return child;
+}
+
+template <class Child, class Call>
+Child openChild(AutomationObject& parent, Call&& call, const FailureText& text, const CallSite& site) {
+  const Variant result = std::forward<Call>(call)();
+  checkLastErr(parent, text, site);
+  return attachChild<Child>(result);
 }
 
 }  // namespace Dravo
