@@ -124,3 +124,8 @@ std::wstring asString(const Variant& value) {
   const BSTR b = V_BSTR(text.get());
   return b ? std::wstring(b, SysStringLen(b)) : std::wstring();
 }
+
+bool isNullString(const Variant& value) {
+  const VARTYPE type = value.type();
+  return type == VT_EMPTY || type == VT_NULL || (type == VT_BSTR && V_BSTR(value.get()) == nullptr);
+}

@@ -43,3 +43,5 @@ class DispatchHelper {
 bool asBool(const Variant& value);
 long asLong(const Variant& value);
 std::wstring asString(const Variant& value);  // a null BSTR reads as the empty string
+// True for a value that holds no string at all: empty, null, or a null BSTR.
+bool isNullString(const Variant& value);

@@ -5,7 +5,7 @@
 
 namespace Dravo {
 
-DravoAccount::DravoAccount(DomainObject domain, const std::wstring& name) : name_(name) {
+DravoAccount::DravoAccount(DomainObject& domain, const std::wstring& name) : name_(name) {
   domain_ = domain.name();
   open(domain);
 }

@@ -10,7 +10,8 @@ namespace Dravo {
 
 class DravoAccount {
  public:
-  DravoAccount(DomainObject domain, const std::wstring& name);
+  // The domain helper is shared so that its member look-ups serve every account opened.
+  DravoAccount(DomainObject& domain, const std::wstring& name);
   // Opens the domain (a disabled one too) through a fresh API object.
   DravoAccount(const std::wstring& name, const std::wstring& domain);
 

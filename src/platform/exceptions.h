@@ -70,7 +70,7 @@ class invalidprotocol : public vexception {
 // "Error <code>[ at <where>]: <system text>".
 std::wstring osErrorText(std::uint32_t code, const wchar_t* where);
 [[noreturn]] void throwOsError(const wchar_t* where, std::uint32_t code, CallSite site);
-inline void throwOsError(const std::wstring& where, std::uint32_t code, CallSite site) {
+[[noreturn]] inline void throwOsError(const std::wstring& where, std::uint32_t code, CallSite site) {
   throwOsError(where.c_str(), code, std::move(site));
 }
 [[noreturn]] void throwOutOfMemory();

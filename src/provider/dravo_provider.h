@@ -17,17 +17,17 @@ class DravoProvider : public MailProvider {
   bool productInfo(std::wstring& name, std::wstring& version) override;
   bool isSupported(int code) override;
   std::wstring serviceName(int kind) override;
-  DravoMailName* createMailName(const std::wstring& name, const std::wstring& domain, int quota) override;
-  DravoMailName* openMailName(const std::wstring& name, const std::wstring& domain) override;
+  MailName* createMailName(const std::wstring& name, const std::wstring& domain, int quota) override;
+  MailName* openMailName(const std::wstring& name, const std::wstring& domain) override;
   void removeMailName(const std::wstring& name, const std::wstring& domain) override;
   void mailNames(const std::wstring& domain, StringList& names) override;
-  DravoMailList* createMailList(const std::wstring& name, const std::wstring& domain, const std::wstring& adminAddress,
+  MailList* createMailList(const std::wstring& name, const std::wstring& domain, const std::wstring& adminAddress,
                                 bool notify) override;
-  DravoMailList* openMailList(const std::wstring& name, const std::wstring& domain) override;
+  MailList* openMailList(const std::wstring& name, const std::wstring& domain) override;
   void removeMailList(const std::wstring& name, const std::wstring& domain) override;
   void mailLists(const std::wstring& domain, StringList& names) override;
-  DravoDomain* createDomain(const std::wstring& name, int limit) override;
-  DravoDomain* openDomain(const std::wstring& name) override;
+  MailDomain* createDomain(const std::wstring& name, int limit) override;
+  MailDomain* openDomain(const std::wstring& name) override;
   void removeDomain(const std::wstring& name) override;
   void domains(StringList& names) override;
   void allBadMail(StringList& addresses) override;
@@ -50,11 +50,11 @@ class DravoProvider : public MailProvider {
   bool isStarted(const std::wstring& service) override;
   void start(const std::wstring& service, bool start) override;
   void release() override;
-  DravoMailInfo* createMail(const std::wstring& fromAddress, const std::wstring& fromName,
+  MailInfo* createMail(const std::wstring& fromAddress, const std::wstring& fromName,
                             const std::wstring& toAddress, const std::wstring& toName, const std::wstring& subject,
                             const std::wstring& body, const StringList* attachments,
                             const std::wstring& replyTo) override;
-  DravoMailInfo* forwardMail(const std::wstring& newAddress, const std::wstring& newName,
+  MailInfo* forwardMail(const std::wstring& newAddress, const std::wstring& newName,
                              const std::wstring& fileName) override;
   void getTrafficInfo(const SYSTEMTIME& from, const SYSTEMTIME& to, TrafficMap& traffic,
                       StringList& finishedFiles) override;

@@ -1,18 +1,14 @@
 #pragma once
 // The interface between the mail manager and the module: 54 operations that the mail
 // manager calls by their place in the table. The order of declaration is the slot order.
-// Objects die through release(), never through a destructor call of the mail manager.
+// Objects it hands out are new objects owned by the caller; every object dies through its
+// own release(), never through a destructor call of the mail manager.
 
 #include <string>
 
+#include "provider/mail_objects.h"
 #include "provider/provider_types.h"
 
-namespace Dravo {
-class DravoDomain;
-class DravoMailName;
-class DravoMailList;
-class DravoMailInfo;
-}  // namespace Dravo
 class MailStorage;
 
 class MailProvider {
@@ -20,17 +16,17 @@ class MailProvider {
   virtual bool productInfo(std::wstring& name, std::wstring& version) = 0;  // 0
   virtual bool isSupported(int code) = 0;
   virtual std::wstring serviceName(int kind) = 0;
-  virtual Dravo::DravoMailName* createMailName(const std::wstring& name, const std::wstring& domain, int quota) = 0;
-  virtual Dravo::DravoMailName* openMailName(const std::wstring& name, const std::wstring& domain) = 0;
+  virtual MailName* createMailName(const std::wstring& name, const std::wstring& domain, int quota) = 0;
+  virtual MailName* openMailName(const std::wstring& name, const std::wstring& domain) = 0;
   virtual void removeMailName(const std::wstring& name, const std::wstring& domain) = 0;  // 5
   virtual void mailNames(const std::wstring& domain, StringList& names) = 0;
-  virtual Dravo::DravoMailList* createMailList(const std::wstring& name, const std::wstring& domain,
+  virtual MailList* createMailList(const std::wstring& name, const std::wstring& domain,
                                                const std::wstring& adminAddress, bool notify) = 0;
-  virtual Dravo::DravoMailList* openMailList(const std::wstring& name, const std::wstring& domain) = 0;
+  virtual MailList* openMailList(const std::wstring& name, const std::wstring& domain) = 0;
   virtual void removeMailList(const std::wstring& name, const std::wstring& domain) = 0;
   virtual void mailLists(const std::wstring& domain, StringList& names) = 0;  // 10
-  virtual Dravo::DravoDomain* createDomain(const std::wstring& name, int limit) = 0;
-  virtual Dravo::DravoDomain* openDomain(const std::wstring& name) = 0;
+  virtual MailDomain* createDomain(const std::wstring& name, int limit) = 0;
+  virtual MailDomain* openDomain(const std::wstring& name) = 0;
   virtual void removeDomain(const std::wstring& name) = 0;
   virtual void domains(StringList& names) = 0;
   virtual void allBadMail(StringList& addresses) = 0;  // 15
@@ -53,11 +49,11 @@ class MailProvider {
   virtual bool isStarted(const std::wstring& service) = 0;
   virtual void start(const std::wstring& service, bool start) = 0;
   virtual void release() = 0;
-  virtual Dravo::DravoMailInfo* createMail(const std::wstring& fromAddress, const std::wstring& fromName,
+  virtual MailInfo* createMail(const std::wstring& fromAddress, const std::wstring& fromName,
                                            const std::wstring& toAddress, const std::wstring& toName,
                                            const std::wstring& subject, const std::wstring& body,
                                            const StringList* attachments, const std::wstring& replyTo) = 0;  // 35
-  virtual Dravo::DravoMailInfo* forwardMail(const std::wstring& newAddress, const std::wstring& newName,
+  virtual MailInfo* forwardMail(const std::wstring& newAddress, const std::wstring& newName,
                                             const std::wstring& fileName) = 0;
   virtual void getTrafficInfo(const SYSTEMTIME& from, const SYSTEMTIME& to, TrafficMap& traffic,
                               StringList& finishedFiles) = 0;

@@ -15,18 +15,9 @@ namespace {
 
 }  // namespace
 
-DravoMailName* DravoProvider::createMailName(const std::wstring&, const std::wstring&, int) { notBuilt("createMailName"); }
-DravoMailName* DravoProvider::openMailName(const std::wstring&, const std::wstring&) { notBuilt("openMailName"); }
-void DravoProvider::removeMailName(const std::wstring&, const std::wstring&) { notBuilt("removeMailName"); }
-void DravoProvider::mailNames(const std::wstring&, StringList&) { notBuilt("mailNames"); }
-DravoMailList* DravoProvider::createMailList(const std::wstring&, const std::wstring&, const std::wstring&, bool) { notBuilt("createMailList"); }
-DravoMailList* DravoProvider::openMailList(const std::wstring&, const std::wstring&) { notBuilt("openMailList"); }
+MailList* DravoProvider::createMailList(const std::wstring&, const std::wstring&, const std::wstring&, bool) { notBuilt("createMailList"); }
+MailList* DravoProvider::openMailList(const std::wstring&, const std::wstring&) { notBuilt("openMailList"); }
 void DravoProvider::removeMailList(const std::wstring&, const std::wstring&) { notBuilt("removeMailList"); }
-void DravoProvider::mailLists(const std::wstring&, StringList&) { notBuilt("mailLists"); }
-DravoDomain* DravoProvider::createDomain(const std::wstring&, int) { notBuilt("createDomain"); }
-DravoDomain* DravoProvider::openDomain(const std::wstring&) { notBuilt("openDomain"); }
-void DravoProvider::removeDomain(const std::wstring&) { notBuilt("removeDomain"); }
-void DravoProvider::domains(StringList&) { notBuilt("domains"); }
 void DravoProvider::allBadMail(StringList&) { notBuilt("allBadMail"); }
 void DravoProvider::addBadMail(const std::wstring&) { notBuilt("addBadMail"); }
 void DravoProvider::delBadMail(const std::wstring&) { notBuilt("delBadMail"); }
@@ -41,11 +32,9 @@ void DravoProvider::mapsServers(StringList&) { notBuilt("mapsServers"); }
 void DravoProvider::setMapsProtection(const StringList&) { notBuilt("setMapsProtection"); }
 bool DravoProvider::isStarted(const std::wstring&) { notBuilt("isStarted"); }
 void DravoProvider::start(const std::wstring&, bool) { notBuilt("start"); }
-DravoMailInfo* DravoProvider::createMail(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&, const StringList*, const std::wstring&) { notBuilt("createMail"); }
-DravoMailInfo* DravoProvider::forwardMail(const std::wstring&, const std::wstring&, const std::wstring&) { notBuilt("forwardMail"); }
+MailInfo* DravoProvider::createMail(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&, const StringList*, const std::wstring&) { notBuilt("createMail"); }
+MailInfo* DravoProvider::forwardMail(const std::wstring&, const std::wstring&, const std::wstring&) { notBuilt("forwardMail"); }
 void DravoProvider::getTrafficInfo(const SYSTEMTIME&, const SYSTEMTIME&, TrafficMap&, StringList&) { notBuilt("getTrafficInfo"); }
-void DravoProvider::domainMailPaths(const std::wstring&, const std::wstring&, StringList&) { notBuilt("domainMailPaths"); }
-void DravoProvider::mailPaths(StringList&) { notBuilt("mailPaths"); }
 void DravoProvider::dumpMailBox(MailStorage&, const std::wstring&, const std::wstring&) { notBuilt("dumpMailBox"); }
 void DravoProvider::dumpMailList(MailStorage&, const std::wstring&, const std::wstring&) { notBuilt("dumpMailList"); }
 void DravoProvider::restoreMailBox(MailStorage&, const std::wstring&, const std::wstring&) { notBuilt("restoreMailBox"); }
