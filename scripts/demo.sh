@@ -45,7 +45,9 @@ if ! wine regsvr32 /s "$(windows_path "$bin/dravocom_standin.dll")"; then
   echo "demo: registering the stand-in mail server in $prefix failed" >&2
   exit 1
 fi
+"$top/scripts/demo-panel.sh" "$loader" "$prefix" "$bin"
 echo "demo: stand-in mail server registered in $prefix; its files are in $root"
+BIN=$bin LOADER=$loader PREFIX=$prefix "$top/scripts/demo-services.sh" || exit 1
 echo
 
 wine "$bin/mailmgr.exe" demo

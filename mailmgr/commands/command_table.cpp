@@ -1,5 +1,6 @@
 #include "commands/command_table.h"
 
+#include "commands/command_sets.h"
 #include "commands/handlers.h"
 
 namespace mailmgr {
@@ -99,6 +100,11 @@ CommandTable makeTable() {
        L"step failed.",
        demo},
   };
+  addDomainChangeCommands(table);
+  addMailNameChangeCommands(table);
+  addTrafficCommands(table);
+  addServiceCommands(table);
+  addPackageCommands(table);
   return table;
 }
 

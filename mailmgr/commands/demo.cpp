@@ -1,80 +1,14 @@
 // The guided tour: what the module answers today, step by step, with a few words for a
 // reader who has never seen it. Each later capability adds its own section here.
 
-#include <functional>
-
 #include "commands/handlers.h"
-#include "commands/presentation.h"
-#include "framework/runner.h"
+#include "commands/tour.h"
 #include "framework/usage_error.h"
-#include "host/failure_text.h"
 
 namespace mailmgr {
 namespace {
 
 constexpr int highestAbility = 99;
-
-class Tour {
- public:
-  explicit Tour(Invocation& in) : in_(in) {}
-
-  void section(const std::wstring& title) {
-    flush();
-    ++sections_;
-    in_.out().line();
-    in_.out().line(std::to_wstring(sections_) + L". " + title);
-  }
-  void say(const std::wstring& text) {
-    flush();
-    in_.out().line(L"   " + text);
-  }
-  // Runs one step and shows its answer. A step the module does not do yet is shown as
-  // such; any other failure is shown and counted.
-  void step(const std::wstring& label, const std::function<std::wstring()>& ask) {
-    ++steps_;
-    try {
-      fields_.push_back({label, ask()});
-    } catch (...) {
-      const bool pending = isNotImplemented();
-      const std::wstring message = describeFailure(in_.verbose());
-      if (pending) {
-        fields_.push_back({label, L"not in this build of the module yet (" + message + L")"});
-      } else {
-        ++failures_;
-        fields_.push_back({label, L"FAILED: " + message});
-      }
-    }
-  }
-  int finish() {
-    flush();
-    in_.out().line();
-    in_.out().line(L"Tour finished: " + std::to_wstring(steps_) + L" steps, " + std::to_wstring(failures_) +
-                   L" failed.");
-    if (failures_ == 0) return 0;
-    in_.err().line(L"mailmgr: " + std::to_wstring(failures_) + L" step(s) of the tour failed");
-    return exitFailure;
-  }
-
- private:
-  void flush() {
-    for (const auto& line : fieldLines(fields_)) in_.out().line(L"   " + line);
-    fields_.clear();
-  }
-
-  Invocation& in_;
-  Fields fields_;
-  int sections_ = 0;
-  int steps_ = 0;
-  int failures_ = 0;
-};
-
-std::wstring joined(const std::vector<std::wstring>& items, const wchar_t* separator) {
-  std::wstring text;
-  for (const auto& item : items) text += (text.empty() ? L"" : separator) + item;
-  return text.empty() ? L"(none)" : text;
-}
-
-std::wstring joined(const StringList& items) { return joined(std::vector<std::wstring>(items.begin(), items.end()), L"; "); }
 
 }  // namespace
 
@@ -133,13 +67,8 @@ int demo(Invocation& in) {
   });
   tour.step(L"Not offered", [&] { return joined(numberRuns(missing), L", "); });
 
-  tour.section(L"Still to come");
-  tour.say(L"Domains, mailboxes, aliases and forwards come next. Asked today, the module answers:");
-  tour.step(L"Domains", [&] {
-    StringList names;
-    provider.domains(names);
-    return joined(names);
-  });
+  tourDomainsAndMailboxes(tour, in);
+  tourServices(tour, in);
   return tour.finish();
 }
 

@@ -65,6 +65,12 @@ struct ServiceHandleTraits {
   static type empty() noexcept { return nullptr; }
   static void close(type h) noexcept { CloseServiceHandle(h); }
 };
+// A service-database lock from LockServiceDatabase.
+struct ServiceLockTraits {
+  using type = SC_LOCK;
+  static type empty() noexcept { return nullptr; }
+  static void close(type h) noexcept { UnlockServiceDatabase(h); }
+};
 struct EventSourceTraits {
   using type = HANDLE;
   static type empty() noexcept { return nullptr; }
@@ -86,6 +92,7 @@ using FileHandle = Owner<FileHandleTraits>;
 using FindHandle = Owner<FindHandleTraits>;
 using RegKey = Owner<RegKeyTraits>;
 using ServiceHandle = Owner<ServiceHandleTraits>;
+using ServiceLock = Owner<ServiceLockTraits>;
 using EventSource = Owner<EventSourceTraits>;
 using Library = Owner<LibraryTraits>;
 using LocalMemory = Owner<LocalMemoryTraits>;

@@ -2,14 +2,21 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <new>
 
+#include "package/dravo_package.h"
 #include "provider/dravo_provider.h"
-
-class VPackage;
 
 extern "C" MailProvider* getVexilorProviderInstance() { return new (std::nothrow) Dravo::DravoProvider(); }
 
-// The package descriptor is not offered yet: every name is answered with null, which the
-// control panel reads as "no such package".
-extern "C" VPackage* VantoPackageInfo(HINSTANCE, const char*) { return nullptr; }
+// The package descriptor for exactly the name "mailserver"; null for any other name or
+// when the object cannot be had.
+extern "C" VPackage* VantoPackageInfo(HINSTANCE module, const char* name) {
+  if (!name || std::strcmp(name, VDravoPackage::packageName) != 0) return nullptr;
+  try {
+    return new VDravoPackage(module);
+  } catch (...) {
+    return nullptr;
+  }
+}

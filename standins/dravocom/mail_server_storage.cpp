@@ -22,8 +22,13 @@ void createDirectories(const std::wstring& path) {
   CreateDirectoryW(path.c_str(), nullptr);
 }
 
+// The root a process starts with: the environment's DRAVO_STANDIN_ROOT when set (so that
+// tests can give a child process a server of its own), else the registered "ServerRoot".
 std::wstring registryRoot() {
   wchar_t text[MAX_PATH] = {};
+  if (const DWORD length = GetEnvironmentVariableW(L"DRAVO_STANDIN_ROOT", text, MAX_PATH); length > 0 && length < MAX_PATH) {
+    return text;
+  }
   DWORD size = sizeof text;
   // Both text types must come with RRF_NOEXPAND, or the call refuses the request.
   if (RegGetValueW(HKEY_LOCAL_MACHINE, mailServerKey, serverRootValue,

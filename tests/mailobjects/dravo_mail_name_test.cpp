@@ -213,6 +213,11 @@ TEST_F(MailNameTest, FailureMessages) {
   fresh.addAlias(L"al");
   expectFailure(L"Save", 1, [&] { fresh.delAlias(L"al"); }, L"DravoCOM.AccountObject.Save failed to remove alias",
                 "Dravo::DravoMailName::delAlias");
+  expectFailure(L"Save", 1, [] { DravoAccount(L"fresh", L"example.com").setStrProp(L"U_Comment", L"x"); },
+                L"DravoCOM.AccountObject.Save failed to set str property. Account name fresh",
+                "Dravo::DravoAccount::setStrProp");
+  expectFailure(L"OpenAccount", 1, [] { DravoAccount(L"fresh", L"example.com"); },
+                L"DravoCOM.DomainObject.OpenAccount failed for name=fresh", "Dravo::DravoAccount::DravoAccount");
 }
 
 TEST_F(MailNameTest, SlotsAreReachedByIndexAsTheHostCallsThem) {

@@ -1,0 +1,39 @@
+#pragma once
+// The mail server's line-oriented configuration files: read whole when the object is built,
+// changed in memory, written whole. Text is the ANSI code page with CR LF line ends.
+
+#include <string>
+#include <vector>
+
+namespace Dravo {
+
+class DravoListFile {
+ public:
+  explicit DravoListFile(std::wstring path) : path_(std::move(path)) {}
+  virtual ~DravoListFile() = default;
+  DravoListFile(const DravoListFile&) = delete;
+  DravoListFile& operator=(const DravoListFile&) = delete;
+
+  // Writes all entries to the path.
+  virtual void save() = 0;
+  // save() with a temporary copy of the old file that is put back when the write fails.
+  void safeSave();
+
+  const std::wstring& path() const { return path_; }
+
+ protected:
+  // The non-empty lines of the file (split at every CR and LF), as ANSI text; none when
+  // the file is missing.
+  std::vector<std::string> readLines() const;
+  // Writes every line followed by CR LF, creating the folder when it is missing.
+  void writeLines(const std::vector<std::string>& lines) const;
+
+ private:
+  void restoreAfterFailedSave(const std::wstring& copy) const noexcept;
+
+  std::wstring path_;
+};
+
+bool fileExists(const std::wstring& path);
+
+}  // namespace Dravo

@@ -1,0 +1,74 @@
+#pragma once
+// A stand-in for the control panel's local service: serves a message-mode named pipe and
+// answers the two requests the module makes (a setting's value, a component's name or
+// version) from a table. For tests it can misbehave in chosen ways.
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace panelservice {
+
+struct Component {
+  std::wstring displayName;
+  std::wstring version;
+};
+
+struct Settings {
+  std::map<std::wstring, std::wstring> values;         // setting name -> value
+  std::map<std::wstring, Component> components;        // component name -> information
+};
+
+enum class Fault {
+  none,
+  errorReply,  // answer with an error reply carrying `errorText`
+  truncated,   // announce more payload than is sent
+  oversized,   // announce a payload of 0xFFFFFFFF bytes, send nothing
+  drop,        // answer, then close the connection
+  hangUp,      // close the connection instead of answering
+  busy,        // keep the pipe busy for a while before each new connection
+};
+
+struct Options {
+  std::wstring pipeName = L"\\\\.\\pipe\\kvxpipe";
+  Fault fault = Fault::none;
+  // The fault hits from this request on (counted from 1 over the service's life).
+  std::uint32_t faultFrom = 1;
+  // The fault hits this many requests, then the service answers normally again; 0 = always.
+  std::uint32_t faultCount = 0;
+  std::wstring errorText = L"The service refused the request";
+  DWORD busyMs = 300;
+  // Created (empty) once the pipe exists, so that a starter can wait for it.
+  std::wstring readyFile;
+};
+
+class Service {
+ public:
+  Service(Settings settings, Options options);
+  // Serves clients one after another until stop() is called.
+  void run();
+  // Ends run(): wakes a waiting pipe by connecting to it.
+  void stop();
+
+  std::uint32_t connections() const { return connections_; }
+  std::uint32_t requests() const { return requests_; }
+
+ private:
+  void serveClient(HANDLE pipe);
+  bool faultHits(std::uint32_t request) const;
+
+  Settings settings_;
+  Options options_;
+  std::atomic<bool> stopping_{false};
+  std::atomic<std::uint32_t> connections_{0};
+  std::atomic<std::uint32_t> requests_{0};
+};
+
+// Reads a settings file of lines "NAME=VALUE" (settings) and "component NAME=DISPLAY|VERSION";
+// blank lines and lines starting with "#" are skipped. The file is UTF-8.
+Settings loadSettings(const std::wstring& fileName);
+
+}  // namespace panelservice

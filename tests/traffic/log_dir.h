@@ -1,0 +1,74 @@
+#pragma once
+// A fresh temporary folder for the log files of one test, removed with the object, and
+// small helpers to write log lines and read the parsed form of a line.
+
+#include <windows.h>
+
+#include <cwchar>
+#include <map>
+#include <string>
+
+#include "maillog/mail_log_writer.h"
+#include "platform/directories.h"
+#include "provider/provider_types.h"
+#include "traffic/dravo_log_file.h"
+
+class LogDir {
+ public:
+  LogDir() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static int counter = 0;
+    path_ = std::wstring(temp) + L"traffic-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++counter) + L"\\";
+    makeDirs(path_);
+  }
+  ~LogDir() {
+    try {
+      removeDir(path_, true);
+    } catch (...) {
+    }
+  }
+  LogDir(const LogDir&) = delete;
+  LogDir& operator=(const LogDir&) = delete;
+
+  // Ends in a backslash.
+  const std::wstring& path() const { return path_; }
+  std::string narrow() const { return std::string(path_.begin(), path_.end()); }
+
+ private:
+  std::wstring path_;
+};
+
+// The parsed form of one line written as the server writes it.
+inline Dravo::DravoLogFile::LogLine parsedLine(const std::string& text) {
+  Dravo::LogTokens tokens;
+  Dravo::splitLogTokens(std::wstring(text.begin(), text.end()), tokens);
+  Dravo::DravoLogFile::LogLine line;
+  line.parse(tokens);
+  return line;
+}
+
+inline SYSTEMTIME dayTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
+  SYSTEMTIME t{};
+  t.wYear = static_cast<WORD>(year);
+  t.wMonth = static_cast<WORD>(month);
+  t.wDay = static_cast<WORD>(day);
+  t.wHour = static_cast<WORD>(hour);
+  t.wMinute = static_cast<WORD>(minute);
+  t.wSecond = static_cast<WORD>(second);
+  return t;
+}
+
+// A traffic map keyed by "domain YYYY-MM-DD", comparable and printable in test results.
+inline std::map<std::wstring, DayCounters> flatTraffic(const TrafficMap& traffic) {
+  std::map<std::wstring, DayCounters> flat;
+  for (const auto& [domain, days] : traffic) {
+    for (const auto& [day, counters] : days) {
+      wchar_t date[16];
+      swprintf(date, 16, L"%04u-%02u-%02u", day.wYear, day.wMonth, day.wDay);
+      flat[domain + L" " + date] = counters;
+    }
+  }
+  return flat;
+}
