@@ -17,8 +17,8 @@ const OptionSpec* findOption(const std::vector<OptionSpec>& options, std::wstrin
 }
 
 bool takesValue(std::wstring_view word) {
-  const OptionSpec* spec = word.starts_with(L"--") ? findOption(globalOptions(), word.substr(2)) : nullptr;
-  return spec && !spec->value.empty();
+  const OptionSpec* found = word.starts_with(L"--") ? findOption(globalOptions(), word.substr(2)) : nullptr;
+  return found && !found->value.empty();
 }
 
 // Positions of the words that are not options or option values, as far as the options
@@ -118,19 +118,19 @@ ParsedLine parseCommandLine(const std::vector<std::wstring>& words, const Comman
     if (!word.starts_with(L"--")) fail(L"unknown option '" + word + L"'");
     const std::size_t equals = word.find(L'=');
     const std::wstring name = word.substr(2, equals == std::wstring::npos ? std::wstring::npos : equals - 2);
-    const OptionSpec* spec = findOption(own, name);
-    if (!spec) spec = findOption(globalOptions(), name);
-    if (!spec) fail(L"unknown option '--" + name + L"'");
+    const OptionSpec* found = findOption(own, name);
+    if (!found) found = findOption(globalOptions(), name);
+    if (!found) fail(L"unknown option '--" + name + L"'");
     if (line.options.count(name)) fail(L"option --" + name + L" given twice");
     std::wstring value;
-    if (spec->value.empty()) {
+    if (found->value.empty()) {
       if (equals != std::wstring::npos) fail(L"option --" + name + L" takes no value");
     } else if (equals != std::wstring::npos) {
       value = word.substr(equals + 1);
     } else if (i + 1 < words.size()) {
       value = words[++i];
     } else {
-      fail(L"option --" + name + L" needs a value (" + std::wstring(spec->value) + L")");
+      fail(L"option --" + name + L" needs a value (" + std::wstring(found->value) + L")");
     }
     if (name == L"help") line.help = true;
     line.options.emplace(name, std::move(value));
