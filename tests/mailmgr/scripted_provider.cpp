@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <new>
+#include <set>
 #include <stdexcept>
 
 #include "platform/com_error.h"
@@ -165,10 +166,22 @@ class ScriptedProvider final : public Dravo::DravoProvider {
     scriptedFailure(domain, "mailNames");
     names.insert(names.end(), {L"info", L"sales"});
   }
+  // Services answer from the script's own state, not from the machine's services.
+  bool isStarted(const std::wstring& service) override { return running_.count(service) != 0; }
+  void start(const std::wstring& service, bool on) override {
+    note((on ? L"start " : L"stop ") + service);
+    if (on)
+      running_.insert(service);
+    else
+      running_.erase(service);
+  }
   void release() override {
     note(L"release provider");
     delete this;
   }
+
+ private:
+  std::set<std::wstring> running_;
 };
 
 }  // namespace
