@@ -48,6 +48,7 @@ fi
 "$top/scripts/demo-panel.sh" "$loader" "$prefix" "$bin"
 echo "demo: stand-in mail server registered in $prefix; its files are in $root"
 BIN=$bin LOADER=$loader PREFIX=$prefix "$top/scripts/demo-services.sh" || exit 1
+"$top/scripts/demo-traffic.sh" "$loader" "$prefix" "$bin" "$root"
 echo
 
 wine "$bin/mailmgr.exe" demo

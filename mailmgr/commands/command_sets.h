@@ -10,5 +10,9 @@ void addMailNameChangeCommands(CommandTable& table);
 void addTrafficCommands(CommandTable& table);
 void addServiceCommands(CommandTable& table);
 void addPackageCommands(CommandTable& table);
+void addSettingsCommands(CommandTable& table);
+void addListCommands(CommandTable& table);
+void addArchiveCommands(CommandTable& table);
+void addMailCommands(CommandTable& table);
 
 }  // namespace mailmgr

@@ -105,6 +105,10 @@ CommandTable makeTable() {
   addTrafficCommands(table);
   addServiceCommands(table);
   addPackageCommands(table);
+  addSettingsCommands(table);
+  addListCommands(table);
+  addArchiveCommands(table);
+  addMailCommands(table);
   return table;
 }
 

@@ -68,7 +68,12 @@ int demo(Invocation& in) {
   tour.step(L"Not offered", [&] { return joined(numberRuns(missing), L", "); });
 
   tourDomainsAndMailboxes(tour, in);
+  tourMailingLists(tour, in);
+  tourArchive(tour, in);
   tourServices(tour, in);
+  tourSettings(tour, in);
+  tourTraffic(tour, in);
+  tourPackage(tour, in);
   return tour.finish();
 }
 

@@ -86,6 +86,40 @@ int packageSet(Invocation& in) {
   return 0;
 }
 
+// Setup, removal, keeping the settings and the update change the mail server itself.
+int packageConfigure(Invocation& in) {
+  const bool enable = in.flag(L"enable"), disable = in.flag(L"disable");
+  if (enable == disable) throw UsageError{L"give exactly one of --enable and --disable"};
+  PackagePtr package = openPackage(in);
+  package->Configure(enable);
+  const std::wstring done = enable ? L"set up for the control panel" : L"taken out of use";
+  if (in.json())
+    in.print(Json::object().set(L"configured", enable));
+  else
+    in.out().line(L"mail server " + done);
+  return 0;
+}
+
+int packageSaveSettings(Invocation& in) {
+  PackagePtr package = openPackage(in);
+  package->SaveSettings();
+  if (in.json())
+    in.print(Json::object().set(L"saved", true));
+  else
+    in.out().line(L"mail settings kept in the control panel's mail archive");
+  return 0;
+}
+
+int packageUpdate(Invocation& in) {
+  PackagePtr package = openPackage(in);
+  package->Update();
+  if (in.json())
+    in.print(Json::object().set(L"updated", true));
+  else
+    in.out().line(L"mail configuration tool ran; server reloaded and kept settings restored");
+  return 0;
+}
+
 }  // namespace
 
 void addPackageCommands(CommandTable& table) {
@@ -109,6 +143,26 @@ void addPackageCommands(CommandTable& table) {
                             L"exactly as written; other names are ignored, as the control panel's package\n"
                             L"interface does.",
                             packageSet});
+  table.commands.push_back({L"package", L"configure", {},
+                            {{L"enable", L"", L"set the mail server up for the control panel"},
+                             {L"disable", L"", L"take the mail server out of use"}},
+                            L"Set the mail server up for the control panel, or take it out of use",
+                            L"--enable stops the mail server's services, installs the panel's static filters\n"
+                            L"(the previous file kept as staticfilters.dat.bak), switches event logging and a\n"
+                            L"message size limit on, registers the module and starts the services as\n"
+                            L"automatic. --disable sets the services to demand start and stops them.",
+                            packageConfigure});
+  table.commands.push_back({L"package", L"save-settings", {}, {},
+                            L"Keep the mail settings in the archive before an update",
+                            L"Writes the mail settings, mailboxes and mailing lists into the control panel's\n"
+                            L"mail archive (tmp\\_MailArchive below the panel root), replacing an earlier one.",
+                            packageSaveSettings});
+  table.commands.push_back({L"package", L"update", {}, {},
+                            L"Run the panel's mail configuration tool and restore the kept settings",
+                            L"Runs vrok.exe of the panel; when it fails, its output is the error. Otherwise the\n"
+                            L"mail server reloads its configuration and the settings kept by save-settings\n"
+                            L"are loaded back; the archive is removed afterwards.",
+                            packageUpdate});
 }
 
 }  // namespace mailmgr

@@ -81,5 +81,10 @@ inline std::wstring joined(const StringList& items) {
 // Sections of the tour, in the order they run.
 void tourDomainsAndMailboxes(Tour& tour, Invocation& in);
 void tourServices(Tour& tour, Invocation& in);
+void tourMailingLists(Tour& tour, Invocation& in);
+void tourArchive(Tour& tour, Invocation& in);
+void tourSettings(Tour& tour, Invocation& in);
+void tourTraffic(Tour& tour, Invocation& in);
+void tourPackage(Tour& tour, Invocation& in);
 
 }  // namespace mailmgr

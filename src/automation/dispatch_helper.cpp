@@ -114,6 +114,27 @@ Variant DispatchHelper::invoke(const std::wstring& member, WORD kind, std::initi
   return result;
 }
 
+void DispatchHelper::put(const std::wstring& member, const Variant& value) {
+  const DISPID id = dispId(member);
+  VARIANT argument = *value.get();  // shallow: value keeps owning its content
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS parameters{&argument, &named, 1, 1};
+  EXCEPINFO exception{};
+  UINT badArgument = 0;
+  const HRESULT hr = object_->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &parameters, nullptr, &exception, &badArgument);
+  if (FAILED(hr)) throwInvokeFailure(hr, exception);
+}
+
+Variant DispatchHelper::asVariant() const {
+  Variant value;
+  if (object_) {
+    object_->AddRef();
+    V_VT(value.get()) = VT_DISPATCH;
+    V_DISPATCH(value.get()) = object_.get();
+  }
+  return value;
+}
+
 bool asBool(const Variant& value) { return V_BOOL(converted(value, VT_BOOL).get()) != VARIANT_FALSE; }
 
 long asLong(const Variant& value) { return V_I4(converted(value, VT_I4).get()); }

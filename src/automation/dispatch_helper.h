@@ -31,6 +31,10 @@ class DispatchHelper {
   Variant call(const std::wstring& member, std::initializer_list<const Variant*> arguments = {}) {
     return invoke(member, DISPATCH_METHOD, arguments);
   }
+  // Writes a property (DISPATCH_PROPERTYPUT); a failing call raises ComError.
+  void put(const std::wstring& member, const Variant& value);
+  // The object as a VT_DISPATCH value (VT_EMPTY when there is none), to pass it as an argument.
+  Variant asVariant() const;
 
   bool empty() const { return !object_; }
 

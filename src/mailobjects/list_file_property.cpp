@@ -6,15 +6,9 @@
 #include "platform/registry.h"
 
 namespace Dravo {
-namespace {
 
-struct Version {
-  int major = 7;
-  int minor = 0;
-};
-
-Version readVersion() {
-  Version version;
+MailServerVersion readMailServerVersion() {
+  MailServerVersion version;
   std::wstring text;
   if (registry::lookup(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Brandix\\Dravo Mail Server", L"Version", text, REG_SZ) == 0) {
     std::swscanf(text.c_str(), L"%d.%d", &version.major, &version.minor);
@@ -22,11 +16,13 @@ Version readVersion() {
   return version;
 }
 
-}  // namespace
-
-const wchar_t* listFileProperty() {
-  static const Version version = readVersion();
-  return version.major < 8 ? L"M_MailingListFile" : L"M_ListFile";
+const MailServerVersion& mailServerVersion() {
+  static const MailServerVersion version = readMailServerVersion();
+  return version;
 }
+
+const wchar_t* listFilePropertyFor(int major) { return major < 8 ? L"M_MailingListFile" : L"M_ListFile"; }
+
+const wchar_t* listFileProperty() { return listFilePropertyFor(mailServerVersion().major); }
 
 }  // namespace Dravo

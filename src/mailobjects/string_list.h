@@ -13,6 +13,8 @@ void tokenize(StringList& out, const std::wstring& text, const std::wstring& sep
 
 // Erase or replace the first item equal to item; raise when there is none.
 void delFromStrList(std::wstring& list, const std::wstring& item, wchar_t separator = L';');
+// The same with a separator of several characters, such as CR LF between the lines of a file.
+void delFromStrList(std::wstring& list, const std::wstring& item, const std::wstring& separator);
 void replaceInStrList(std::wstring& list, const std::wstring& oldItem, const std::wstring& newItem,
                       wchar_t separator = L';');
 

@@ -44,14 +44,7 @@ std::wstring VDravoPackage::GetVersion() { return supportedVersionText(host_->co
 void VDravoPackage::release() { delete this; }
 #pragma GCC diagnostic pop
 
-// Setup, update and keeping the settings come with the mail server's installation work.
-[[noreturn]] static void notBuilt(const char* operation) {
-  const std::string name = std::string("VPackage::") + operation;
-  throwRuntimeError(L"Not implemented: " + std::wstring(name.begin(), name.end()), site(name.c_str(), 0));
-}
-void VDravoPackage::Configure(bool) { notBuilt("Configure"); }
-void VDravoPackage::Update() { notBuilt("Update"); }
-void VDravoPackage::SaveSettings() { notBuilt("SaveSettings"); }
+// Configure, Update and SaveSettings change the mail server itself: mail_server_update.cpp.
 
 std::wstring VDravoPackage::GetProperty(const std::wstring& name) {
   bool on = false;

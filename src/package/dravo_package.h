@@ -38,6 +38,9 @@ class VDravoPackage : public VPackage {
  private:
   ~VDravoPackage() = default;
 
+  void setupMailServer();   // Configure(true)
+  void removeMailServer();  // Configure(false)
+
   HINSTANCE module_;  // this module's instance, to find its own file name
   std::unique_ptr<PackageHost> host_;
 };

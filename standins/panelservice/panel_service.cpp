@@ -1,7 +1,9 @@
 #include "panel_service.h"
 
 #include <cstring>
+#include <memory>
 #include <optional>
+#include <thread>
 
 #include "platform/owner.h"
 #include "wire.h"
@@ -60,50 +62,75 @@ Bytes answer(const Settings& settings, const Bytes& body) {
 
 }  // namespace
 
-Service::Service(Settings settings, Options options) : settings_(std::move(settings)), options_(std::move(options)) {}
+Service::Service(Settings settings, Options options) : state_(std::make_shared<State>()) {
+  state_->settings = std::move(settings);
+  state_->options = std::move(options);
+}
 
-bool Service::faultHits(std::uint32_t request) const {
-  if (options_.fault == Fault::none || request < options_.faultFrom) return false;
-  return options_.faultCount == 0 || request < options_.faultFrom + options_.faultCount;
+bool Service::State::faultHits(std::uint32_t request) const {
+  if (options.fault == Fault::none || request < options.faultFrom) return false;
+  return options.faultCount == 0 || request < options.faultFrom + options.faultCount;
 }
 
 void Service::run() {
-  // One instance for the service's life: while it serves a client or lies disconnected,
-  // further clients find the pipe busy rather than missing.
-  const FileHandle pipe(CreateNamedPipeW(options_.pipeName.c_str(), PIPE_ACCESS_DUPLEX,
-                                         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, bufferSize,
-                                         bufferSize, 0, nullptr));
+  const Options& options = state_->options;
+  // Like the panel's own service, every client gets an instance of the pipe and a thread
+  // of its own, so that one process may hold several connections. The busy fault models a
+  // single instance: while it serves a client or lies disconnected, further clients find
+  // the pipe busy rather than missing.
+  const bool oneInstance = options.fault == Fault::busy;
+  const DWORD instances = oneInstance ? 1 : PIPE_UNLIMITED_INSTANCES;
+  auto createInstance = [&] {
+    return FileHandle(CreateNamedPipeW(options.pipeName.c_str(), PIPE_ACCESS_DUPLEX,
+                                       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, instances, bufferSize,
+                                       bufferSize, 0, nullptr));
+  };
+  FileHandle pipe = createInstance();
   if (!pipe) return;
-  if (!options_.readyFile.empty()) {
-    const FileHandle ready(CreateFileW(options_.readyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!options.readyFile.empty()) {
+    const FileHandle ready(CreateFileW(options.readyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   }
-  while (!stopping_) {
+  while (!state_->stopping) {
     if (!ConnectNamedPipe(pipe.get(), nullptr) && GetLastError() != ERROR_PIPE_CONNECTED) break;
-    if (!stopping_) serveClient(pipe.get());
-    DisconnectNamedPipe(pipe.get());
-    if (options_.fault == Fault::busy && !stopping_) Sleep(options_.busyMs);
+    if (state_->stopping) break;
+    if (oneInstance) {
+      serveClient(*state_, pipe.get());
+      DisconnectNamedPipe(pipe.get());
+      if (!state_->stopping) Sleep(options.busyMs);
+      continue;
+    }
+    FileHandle next = createInstance();
+    // The thread shares the state, not the service: a client that stays connected past
+    // stop() is served by a thread that outlives this object harmlessly.
+    std::thread([state = state_, client = std::move(pipe)] {
+      serveClient(*state, client.get());
+      FlushFileBuffers(client.get());
+      DisconnectNamedPipe(client.get());
+    }).detach();
+    if (!next) break;
+    pipe = std::move(next);
   }
 }
 
-void Service::serveClient(HANDLE pipe) {
-  ++connections_;
+void Service::serveClient(State& state, HANDLE pipe) {
+  ++state.connections;
   for (;;) {
     std::uint32_t length = 0;
     DWORD got = 0;
     if (!ReadFile(pipe, &length, sizeof length, &got, nullptr) || got != sizeof length) return;
     Bytes body(length);
     if (length && (!ReadFile(pipe, body.data(), length, &got, nullptr) || got != length)) return;
-    if (stopping_) return;
-    const std::uint32_t request = ++requests_;
-    Bytes payload = answer(settings_, body);
-    const Fault fault = faultHits(request) ? options_.fault : Fault::none;
+    if (state.stopping) return;
+    const std::uint32_t request = ++state.requests;
+    Bytes payload = answer(state.settings, body);
+    const Fault fault = state.faultHits(request) ? state.options.fault : Fault::none;
     std::uint32_t announced = static_cast<std::uint32_t>(payload.size());
     switch (fault) {
       case Fault::hangUp:
         return;
       case Fault::errorReply:
         payload.clear();
-        putErrorReply(payload, options_.errorText);
+        putErrorReply(payload, state.options.errorText);
         announced = static_cast<std::uint32_t>(payload.size());
         break;
       case Fault::truncated:
@@ -127,14 +154,14 @@ void Service::serveClient(HANDLE pipe) {
 }
 
 void Service::stop() {
-  stopping_ = true;
+  state_->stopping = true;
   // Wake a ConnectNamedPipe that waits for a client.
   for (int tries = 0; tries < 20; ++tries) {
-    const FileHandle wake(CreateFileW(options_.pipeName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    const FileHandle wake(CreateFileW(state_->options.pipeName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
     if (wake) return;
     if (GetLastError() != ERROR_PIPE_BUSY) return;
-    WaitNamedPipeW(options_.pipeName.c_str(), 500);
+    WaitNamedPipeW(state_->options.pipeName.c_str(), 500);
   }
 }
 

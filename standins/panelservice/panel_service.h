@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace panelservice {
@@ -48,23 +49,26 @@ struct Options {
 class Service {
  public:
   Service(Settings settings, Options options);
-  // Serves clients one after another until stop() is called.
+  // Serves clients until stop() is called, each on a thread of its own.
   void run();
   // Ends run(): wakes a waiting pipe by connecting to it.
   void stop();
 
-  std::uint32_t connections() const { return connections_; }
-  std::uint32_t requests() const { return requests_; }
+  std::uint32_t connections() const { return state_->connections; }
+  std::uint32_t requests() const { return state_->requests; }
 
  private:
-  void serveClient(HANDLE pipe);
-  bool faultHits(std::uint32_t request) const;
+  struct State {
+    Settings settings;
+    Options options;
+    std::atomic<bool> stopping{false};
+    std::atomic<std::uint32_t> connections{0};
+    std::atomic<std::uint32_t> requests{0};
+    bool faultHits(std::uint32_t request) const;
+  };
+  static void serveClient(State& state, HANDLE pipe);
 
-  Settings settings_;
-  Options options_;
-  std::atomic<bool> stopping_{false};
-  std::atomic<std::uint32_t> connections_{0};
-  std::atomic<std::uint32_t> requests_{0};
+  std::shared_ptr<State> state_;
 };
 
 // Reads a settings file of lines "NAME=VALUE" (settings) and "component NAME=DISPLAY|VERSION";

@@ -1,7 +1,7 @@
-// A module that hands out the real provider with scripted answers for the domain and mail
-// name operations, so that tests can watch what the mail manager does with the objects
-// and failures it receives. Each call is noted, one line each, in the UTF-8 file named
-// by the environment variable MAILMGR_JOURNAL.
+// A module that hands out the real provider with scripted answers for the domain, mail
+// name and mailing-list operations, so that tests can watch what the mail manager does
+// with the objects and failures it receives. Each call is noted, one line each, in the
+// UTF-8 file named by the environment variable MAILMGR_JOURNAL.
 //
 // Names choose the answer: "null.example" gives a null object, "os-error.example",
 // "com-error.example", "std-error.example", "int.example" and "pending.example" raise the
@@ -116,6 +116,32 @@ class ScriptedMailName final : public MailName {
   std::wstring domain_;
 };
 
+class ScriptedMailList final : public MailList {
+ public:
+  ScriptedMailList(std::wstring name, std::wstring domain) : name_(std::move(name)), domain_(std::move(domain)) {}
+
+  void name(const std::wstring& newName) override { name_ = newName; }
+  std::wstring name() override { return name_; }
+  void domain(const std::wstring& newDomain) override { domain_ = newDomain; }
+  std::wstring domain() override { return domain_; }
+  void adminEMail(const std::wstring&) override {}
+  std::wstring adminEMail() override { return L"owner@" + domain_; }
+  void enable(bool) override {}
+  bool enabled() override { return true; }
+  void members(StringList& addresses) override { addresses.push_back(L"member@example.org"); }
+  void addMember(const std::wstring& address) override { note(L"addMember " + name_ + L"@" + domain_ + L" " + address); }
+  void delMember(const std::wstring&) override {}
+  void release() override {
+    note(L"release mail list " + name_ + L"@" + domain_);
+    delete this;
+  }
+  void reservedOperation() override {}
+
+ private:
+  std::wstring name_;
+  std::wstring domain_;
+};
+
 class ScriptedProvider final : public Dravo::DravoProvider {
  public:
   bool productInfo(std::wstring& name, std::wstring& version) override {
@@ -165,6 +191,23 @@ class ScriptedProvider final : public Dravo::DravoProvider {
   void mailNames(const std::wstring& domain, StringList& names) override {
     scriptedFailure(domain, "mailNames");
     names.insert(names.end(), {L"info", L"sales"});
+  }
+  MailList* createMailList(const std::wstring& name, const std::wstring& domain, const std::wstring&, bool) override {
+    note(L"createMailList " + name + L"@" + domain);
+    if (scriptedFailure(domain, "createMailList")) return nullptr;
+    return new ScriptedMailList(name, domain);
+  }
+  MailList* openMailList(const std::wstring& name, const std::wstring& domain) override {
+    if (scriptedFailure(domain, "openMailList")) return nullptr;
+    return new ScriptedMailList(name, domain);
+  }
+  void removeMailList(const std::wstring& name, const std::wstring& domain) override {
+    note(L"removeMailList " + name + L"@" + domain);
+    scriptedFailure(domain, "removeMailList");
+  }
+  void mailLists(const std::wstring& domain, StringList& names) override {
+    scriptedFailure(domain, "mailLists");
+    names.push_back(L"news");
   }
   // Services answer from the script's own state, not from the machine's services.
   bool isStarted(const std::wstring& service) override { return running_.count(service) != 0; }

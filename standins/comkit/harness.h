@@ -1,6 +1,6 @@
 #pragma once
-// What tests see of the stand-in and inject into it: the journal of calls, pending faults
-// and the refusal of new objects. One lock guards this and the server's state.
+// What tests see of a stand-in COM server and inject into it: the journal of calls, pending
+// faults and the refusal of new objects. One lock per DLL guards this and the stand-in's state.
 
 #include <windows.h>
 

@@ -1,6 +1,13 @@
 #include "harness.h"
 
-#include "text.h"
+namespace {
+
+bool sameNoCase(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+}  // namespace
 
 std::mutex& serverLock() {
   static std::mutex lock;

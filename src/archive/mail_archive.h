@@ -1,0 +1,37 @@
+#pragma once
+// The archive directory: the place below the control panel's root where a save leaves the
+// description "info.xml" and the copied mailbox trees, each under its archive name.
+
+#include <string>
+
+#include "provider/provider_types.h"
+
+class MailArchive {
+ public:
+  // The archive under the panel root. Fresh: any earlier archive is discarded first (for
+  // writing); otherwise the archive is read and removed when this object is destroyed.
+  explicit MailArchive(bool fresh);
+  // The same at an explicit root directory.
+  MailArchive(bool fresh, std::wstring root);
+  ~MailArchive();
+  MailArchive(const MailArchive&) = delete;
+  MailArchive& operator=(const MailArchive&) = delete;
+
+  const std::wstring& root() const { return root_; }
+
+  // Stores the file under arcname: a file of the temporary directory is moved, any other
+  // copied (replacing what was stored).
+  void putFile(const std::wstring& arcname, const std::wstring& source);
+  // Copies a stored file out, replacing target; an arcname never stored does nothing.
+  void getFile(const std::wstring& arcname, const std::wstring& target);
+  // Stores the tree of source; a name in exclusions is left out at the first level only.
+  void putDirectory(const std::wstring& arcname, const std::wstring& source, const StringList& exclusions);
+  void getDirectory(const std::wstring& arcname, const std::wstring& target);
+
+ private:
+  std::wstring root_;
+  bool fresh_;
+};
+
+// "<panel root>\tmp\_MailArchive", the panel root as the control panel's service gives it.
+std::wstring mailArchiveRoot();

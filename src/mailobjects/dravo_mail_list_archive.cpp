@@ -1,0 +1,68 @@
+// A mailing list in the mail archive: its owner and members as attributes and
+// "listmember" children of the list's element.
+
+#include <iterator>
+#include <memory>
+
+#include "automation/call_patterns.h"
+#include "listfiles/list_file.h"
+#include "mailobjects/dravo_mail_list.h"
+#include "mailobjects/list_file_property.h"
+#include "mailobjects/list_members_file.h"
+#include "platform/strings.h"
+
+namespace Dravo {
+namespace {
+
+constexpr wchar_t dumpVersion[] = L"1.0";
+constexpr wchar_t bracketedPrefix[] = L"[SMTP:";
+
+// Archives written by the other server this format came from hold addresses as
+// "[SMTP:address]" and carry no version.
+std::wstring bareAddress(const std::wstring& address) {
+  constexpr std::size_t prefix = std::size(bracketedPrefix) - 1;
+  if (address.compare(0, prefix, bracketedPrefix) != 0) return address;
+  return address.size() > prefix ? address.substr(prefix, address.size() - prefix - 1) : std::wstring();
+}
+
+}  // namespace
+
+void DravoMailList::dump(MailStorage& storage) {
+  storage.setAttribute(L"Version", dumpVersion);
+  storage.setAttribute(L"Server", L"Dravo");
+  storage.setAttribute(L"adminEmail", adminEMail());
+  const std::wstring path = listFilePath();
+  if (path.empty() || !fileExists(path)) return;
+  StringList addresses;
+  splitMembers(readMemberFile(path), addresses);
+  for (const std::wstring& address : addresses) {
+    std::unique_ptr<MailStorage> member = storage.createChild(L"listmember");
+    member->setAttribute(L"email", address);
+    storage.appendChild(*member);
+  }
+}
+
+void DravoMailList::restore(MailStorage& storage) {
+  const std::wstring server = storage.getAttribute(L"Server");
+  if (!server.empty() && server != L"Dravo" && server != L"Velmar") return;
+  const std::wstring version = storage.getAttribute(L"Version");
+  if (!version.empty() && version != dumpVersion) {
+    throwRuntimeError(L"Can't restore mail list. Unknown version " + version,
+                      site("Dravo::DravoMailList::restore", __LINE__));
+  }
+  adminEMail(storage.getAttribute(L"adminEmail"));
+
+  std::wstring text;
+  for (std::unique_ptr<MailStorage> member = storage.firstChild(L"listmember"); member;
+       member = storage.nextChild()) {
+    const std::wstring address = member->getAttribute(L"email");
+    text += (version.empty() ? bareAddress(address) : address) + L"\r\n";
+  }
+  const std::wstring relative = defaultListFile(name_, domain_);
+  writeMemberFile(resolveListFile(relative, domain_, domainEnabled_), toNarrow(text, CP_ACP));
+  writeProperties(account_, {{listFileProperty(), Variant(relative)}},
+                  [&] { return L"DravoCOM.AccountObject.Save failed to restore mail list. Maillist name " + name_; },
+                  site("Dravo::DravoMailList::restore", __LINE__));
+}
+
+}  // namespace Dravo

@@ -1,0 +1,102 @@
+// Preparing the mail server for use with the control panel, and taking it out of use.
+
+#include <cstdio>
+
+#include "automation/automation_objects.h"
+#include "package/dravo_package.h"
+#include "package/static_filters.h"
+#include "platform/config_key.h"
+#include "platform/exceptions.h"
+#include "platform/file_name.h"
+#include "platform/log_manager.h"
+#include "platform/registry.h"
+#include "platform/system_paths.h"
+#include "provider/dravo_provider.h"
+#include "provider/server_directories.h"
+#include "provider/service_control.h"
+#include "srvclient/vanto_srv_client.h"
+
+namespace {
+
+StringList mailServerServices() {
+  Dravo::DravoProvider provider;
+  StringList names;
+  provider.services(names, 3);
+  return names;
+}
+
+// Servers from 7.6.1 on have the internal spam engine, which the panel's filters replace.
+// Each number is tested by itself, as the panel has always done.
+bool hasSpamEngine(const std::wstring& version) {
+  int major = 0, minor = 0, build = 0;
+  if (version.empty() || std::swscanf(version.c_str(), L"%d.%d.%d", &major, &minor, &build) < 3) return false;
+  return major > 7 || minor > 6 || build >= 1;
+}
+
+// Event logging on, a message size limit in force and the spam engine off where there is one.
+void configureForPanel(const std::wstring& version) {
+  Dravo::ApiObject api;
+  api.setProperty(L"C_Config_EventLog_SMTP", Variant::ofInt(3));
+  api.setProperty(L"C_Config_EventLog_POP3", Variant::ofInt(3));
+  if (api.getNumber(L"C_Config_Exchange_MaxData") <= 0) {
+    api.setProperty(L"C_Config_Exchange_MaxData", Variant::ofInt(1));
+    api.setProperty(L"C_Config_Exchange_MaxDataSize", Variant::ofInt(5120000));
+  }
+  if (hasSpamEngine(version)) api.setProperty(L"C_SpamEngine", Variant::ofInt(0));
+  api.updateConfiguration();
+  api.save();
+  if (api.lastErr() < 0)
+    throwRuntimeError(L"Can't setup Dravo Mail Server for use with Vanto", site("VDravoPackage::setupMailServer", 263));
+}
+
+// A service that stopped again while starting can leave no error code behind, so the
+// outcome is also read from the service itself.
+bool started(const std::wstring& name) {
+  try {
+    return service::startService(name.c_str(), nullptr, nullptr) == 0 &&
+           service::effStatus(name.c_str(), nullptr, nullptr) == 0;
+  } catch (const vexception& error) {
+    LogManager::instance().log(3, error);
+    return false;
+  }
+}
+
+}  // namespace
+
+void VDravoPackage::setupMailServer() {
+  const StringList services = mailServerServices();
+  for (const std::wstring& name : services) service::controlService(SERVICE_CONTROL_STOP, name.c_str(), nullptr, nullptr);
+
+  const TemplateVariables variables{{L"filter-dll-path", panelProgramDir() + L"\\dravomailfilter.dll"}};
+  installStaticFilters(VFileName::combine(panelAdminDir(), L"conf\\staticfilters.dat"),
+                       Dravo::configPath() + L"staticfilters.dat", variables);
+  configureForPanel(GetVersion());
+
+  const LONG written = registry::write(HKEY_LOCAL_MACHINE, configKeyPath, L"MAIL_PROVIDERW_DLL", moduleName(module_));
+  if (written != ERROR_SUCCESS)
+    throwOsError(L"write MAIL_PROVIDERW_DLL", static_cast<std::uint32_t>(written),
+                 site("VDravoPackage::setupMailServer", 281));
+
+  std::wstring failures;
+  for (const std::wstring& name : services) {
+    service::changeStartType(SERVICE_AUTO_START, name.c_str(), nullptr, nullptr);
+    if (!started(name)) failures += L"Start service failed for " + name + L"\r\n";
+  }
+  if (!failures.empty()) throwRuntimeError(failures, site("VDravoPackage::setupMailServer", 298));
+}
+
+void VDravoPackage::removeMailServer() {
+  std::wstring failures;
+  for (const std::wstring& name : mailServerServices()) {
+    service::changeStartType(SERVICE_DEMAND_START, name.c_str(), nullptr, nullptr);
+    DWORD result = 0;
+    try {
+      result = service::controlService(SERVICE_CONTROL_STOP, name.c_str(), nullptr, nullptr);
+    } catch (const vexception& error) {
+      LogManager::instance().log(3, error);
+      result = 1;
+    }
+    if (result != 0) failures += L"Stop service failed for " + name + L"\r\n";
+  }
+  if (!failures.empty()) throwRuntimeError(failures, site("VDravoPackage::removeMailServer", 320));
+}

@@ -1,0 +1,214 @@
+// Setting the mail server up for the panel, taking it out of use, and the update cycle, on
+// the stand-in mail server, the stand-in services under the mail server's names and the
+// stand-in panel.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "package/dravo_package.h"
+#include "package/panel_standin.h"
+#include "platform/config_key.h"
+#include "platform/exceptions.h"
+#include "platform/registry.h"
+#include "platform/system_paths.h"
+#include "provider/dravo_provider.h"
+#include "provider/service_control.h"
+#include "services/test_service.h"
+#include "support/standin_server.h"
+
+namespace {
+
+const std::vector<std::wstring> serviceNames{L"DravoSMTP", L"DravoPOP3", L"DravoControl"};
+
+std::wstring registeredModule() {
+  std::wstring value;
+  registry::lookup(HKEY_LOCAL_MACHINE, configKeyPath, L"MAIL_PROVIDERW_DLL", value, REG_SZ);
+  return value;
+}
+
+void forgetRegisteredModule() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, configKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  RegDeleteValueW(key, L"MAIL_PROVIDERW_DLL");
+  RegCloseKey(key);
+}
+
+class MailServerPackage : public StandinTest {
+ protected:
+  explicit MailServerPackage(const std::wstring& version = L"7.6.1") : panel(version) {}
+
+  void SetUp() override {
+    for (const std::wstring& name : serviceNames) {
+      setBehaviour(name, {});
+      stopAndAwait(name);
+    }
+    forgetRegisteredModule();
+    package = new VDravoPackage(GetModuleHandleW(nullptr));
+  }
+  void TearDown() override {
+    package->release();
+    // Automatic services would start with the next Wine session and meet other tests.
+    for (const std::wstring& name : serviceNames) {
+      service::changeStartType(SERVICE_DEMAND_START, name.c_str(), nullptr, nullptr);
+      stopAndAwait(name);
+      setBehaviour(name, {});
+    }
+    forgetRegisteredModule();
+  }
+
+  // The configuration changes the package made, in order.
+  std::vector<std::wstring> configurationWrites() const {
+    std::vector<std::wstring> writes;
+    for (const std::wstring& call : server.calls())
+      if (call.rfind(L"API.SetProperty(", 0) == 0 || call.rfind(L"API.UpdateConfiguration(", 0) == 0 ||
+          call.rfind(L"API.Save(", 0) == 0)
+        writes.push_back(call);
+    return writes;
+  }
+  std::wstring configFile(const std::wstring& name) const { return server.configPath() + L"\\" + name; }
+  void expectServices(DWORD startType, DWORD state, const std::vector<std::wstring>& names = serviceNames) {
+    for (const std::wstring& name : names) {
+      SCOPED_TRACE(testing::PrintToString(name));
+      EXPECT_EQ(service::serviceStartupType(name.c_str(), nullptr, nullptr), startType);
+      EXPECT_EQ(currentState(name), state);
+    }
+  }
+  static std::wstring failureOf(const std::function<void()>& call) {
+    try {
+      call();
+    } catch (const vexception& e) {
+      return e.message();
+    }
+    return L"(no exception)";
+  }
+
+  PanelStandin panel;
+  Dravo::DravoProvider provider;
+  VPackage* package = nullptr;
+};
+
+class MailServerPackageLimited : public MailServerPackage {
+ protected:
+  MailServerPackageLimited() : MailServerPackage(L"7.6.0") {}
+};
+
+TEST_F(MailServerPackage, SetupInstallsFiltersSetsServerAndStartsServices) {
+  {
+    std::ofstream(configFile(L"staticfilters.dat").c_str(), std::ios::binary) << "previous";
+    std::ofstream(configFile(L"staticfilters.dat.bak").c_str(), std::ios::binary) << "older";
+  }
+  server.clearJournal();
+  package->Configure(true);
+
+  expectServices(SERVICE_AUTO_START, SERVICE_RUNNING);
+  const std::string installed = ScratchDir::content(configFile(L"staticfilters.dat"));
+  const std::wstring dll = panel.root() + L"\\admin\\bin\\dravomailfilter.dll";
+  EXPECT_NE(installed.find("Library=" + std::string(dll.begin(), dll.end()) + "\r\n"), std::string::npos) << installed;
+  EXPECT_EQ(installed.find("<filter-dll-path>"), std::string::npos);
+  EXPECT_EQ(ScratchDir::content(configFile(L"staticfilters.dat.bak")), "previous");
+  EXPECT_EQ(configurationWrites(), (std::vector<std::wstring>{
+                                       L"API.SetProperty(C_Config_EventLog_SMTP, int:3)",
+                                       L"API.SetProperty(C_Config_EventLog_POP3, int:3)",
+                                       L"API.SetProperty(C_Config_Exchange_MaxData, int:1)",
+                                       L"API.SetProperty(C_Config_Exchange_MaxDataSize, int:5120000)",
+                                       L"API.SetProperty(C_SpamEngine, int:0)",
+                                       L"API.UpdateConfiguration()",
+                                       L"API.Save()",
+                                   }));
+  EXPECT_EQ(provider.maxLetterSize(), 5120000);
+  EXPECT_EQ(registeredModule(), moduleName(nullptr));
+
+  package->Configure(false);
+  expectServices(SERVICE_DEMAND_START, SERVICE_STOPPED);
+  EXPECT_EQ(ScratchDir::content(configFile(L"staticfilters.dat")), installed);  // left as it is
+}
+
+TEST_F(MailServerPackageLimited, SetupKeepsALimitInForceAndTheSpamEngineOfOlderServers) {
+  provider.maxLetterSize(1000);
+  server.clearJournal();
+  package->Configure(true);
+  EXPECT_EQ(configurationWrites(), (std::vector<std::wstring>{
+                                       L"API.SetProperty(C_Config_EventLog_SMTP, int:3)",
+                                       L"API.SetProperty(C_Config_EventLog_POP3, int:3)",
+                                       L"API.UpdateConfiguration()",
+                                       L"API.Save()",
+                                   }));
+  EXPECT_EQ(provider.maxLetterSize(), 1000);
+  EXPECT_FALSE(ScratchDir::exists(configFile(L"staticfilters.dat.bak")));  // nothing was there to keep
+}
+
+TEST_F(MailServerPackage, SetupFailuresAreCollectedOrStopEarly) {
+  {
+    SCOPED_TRACE("two services refusing to start");
+    ServiceBehaviour refusing;
+    refusing.refuseStart = 3;
+    setBehaviour(L"DravoSMTP", refusing);
+    setBehaviour(L"DravoPOP3", refusing);
+    EXPECT_EQ(failureOf([&] { package->Configure(true); }),
+              L"Run-Time error: Start service failed for DravoSMTP\r\nStart service failed for DravoPOP3\r\n");
+    expectServices(SERVICE_AUTO_START, SERVICE_RUNNING, {L"DravoControl"});  // every service was tried
+    EXPECT_EQ(registeredModule(), moduleName(nullptr));
+  }
+  {
+    SCOPED_TRACE("the server refusing to save");
+    forgetRegisteredModule();
+    for (const std::wstring& name : serviceNames) {
+      setBehaviour(name, {});
+      service::changeStartType(SERVICE_DEMAND_START, name.c_str(), nullptr, nullptr);
+    }
+    DeleteFileW(configFile(L"staticfilters.dat").c_str());
+    server.failLastErr(L"Save", 1, -5);
+    EXPECT_EQ(failureOf([&] { package->Configure(true); }),
+              L"Run-Time error: Can't setup Dravo Mail Server for use with Vanto");
+    EXPECT_TRUE(ScratchDir::exists(configFile(L"staticfilters.dat")));  // written files stay
+    expectServices(SERVICE_DEMAND_START, SERVICE_STOPPED);              // stopped and left so
+    EXPECT_EQ(registeredModule(), L"");
+  }
+  {
+    SCOPED_TRACE("the panel's template missing");
+    DeleteFileW(panel.path(L"admin\\conf\\staticfilters.dat").c_str());
+    EXPECT_THROW(package->Configure(true), VFileNotFoundException);
+  }
+}
+
+TEST_F(MailServerPackage, UpdateReportsTheFailingToolAndKeepsTheArchive) {
+  provider.maxLetterSize(4321);
+  package->SaveSettings();
+  const std::wstring archive = panel.path(L"tmp\\_MailArchive");
+  ASSERT_TRUE(ScratchDir::exists(archive + L"\\info.xml"));
+
+  panel.toolAnswers(1, "Pr\xC3\xBC" "fung fehlgeschlagen: \xE2\x80\x9C" "domains\xE2\x80\x9D\r\nZeile 2\r\n");
+  EXPECT_EQ(failureOf([&] { package->Update(); }),
+            L"Run-Time error: vrok.exe failed with message:\r\nPr\u00fcfung fehlgeschlagen: \u201cdomains\u201d\r\n"
+            L"Zeile 2\r\n");
+  panel.toolAnswers(1, "");
+  EXPECT_EQ(failureOf([&] { package->Update(); }), L"Run-Time error: vrok.exe failed with message:\r\n");
+
+  const std::string runs = panel.toolLog();
+  EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), 2) << runs;
+  EXPECT_TRUE(ScratchDir::exists(archive + L"\\info.xml"));
+  EXPECT_EQ(server.count(L"API.Done()"), 0u);
+}
+
+TEST_F(MailServerPackage, UpdateCycleRestoresTheKeptSettings) {
+  provider.maxLetterSize(4321);
+  package->SaveSettings();
+  provider.maxLetterSize(99);  // what the update left behind
+  server.clearJournal();
+
+  package->Update();
+  EXPECT_NE(panel.toolLog().find("ran "), std::string::npos);
+  EXPECT_EQ(provider.maxLetterSize(), 4321);
+  EXPECT_FALSE(ScratchDir::exists(panel.path(L"tmp\\_MailArchive")));  // consumed
+  const std::vector<std::wstring> calls = server.calls();
+  const auto done = std::find(calls.begin(), calls.end(), L"API.Done()");
+  ASSERT_NE(done, calls.end());
+  EXPECT_NE(std::find(done, calls.end(), L"API.Init()"), calls.end()) << "Init after Done";
+}
+
+}  // namespace

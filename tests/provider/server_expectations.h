@@ -1,0 +1,36 @@
+#pragma once
+// Checks shared by the provider's tests against the stand-in mail server.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/exceptions.h"
+
+// The journal lines without name look-ups and property reads: what was changed.
+inline std::vector<std::wstring> changesOnly(const std::vector<std::wstring>& calls) {
+  std::vector<std::wstring> kept;
+  for (const std::wstring& call : calls) {
+    if (call.find(L".GetIDsOfNames(") == std::wstring::npos && call.find(L".GetProperty(") == std::wstring::npos) {
+      kept.push_back(call);
+    }
+  }
+  return kept;
+}
+
+// op raises the run-time error text at the site function:line.
+inline void expectRaises(const std::function<void()>& op, const std::wstring& text, const char* function,
+                         std::uint32_t line) {
+  try {
+    op();
+    ADD_FAILURE() << "no exception, expected " << testing::PrintToString(text);
+  } catch (const vexception& e) {
+    EXPECT_EQ(e.message(), L"Run-Time error: " + text);
+    ASSERT_FALSE(e.trace().empty());
+    EXPECT_EQ(e.trace().front().function, function);
+    EXPECT_EQ(e.trace().front().line, line);
+  }
+}

@@ -1,0 +1,85 @@
+// The MIME writing and reading of the "CDO.Message" stand-in, without COM.
+
+#include <gtest/gtest.h>
+
+#include "mime_message.h"
+
+namespace {
+
+std::string allBytes() {
+  std::string bytes;
+  for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
+  return bytes;
+}
+
+}  // namespace
+
+TEST(CdoStandinMime, EncodingsGiveBackEveryByte) {
+  const std::string samples[] = {"", "a", "ab", "abc", allBytes(), "line\r\n", "trailing space \r\nnext\t\r\n",
+                                 "lone\nfeed and lone\rreturn", ".\r\n..\r\n", std::string(200, 'x') + "=" + std::string(90, ' '),
+                                 "no final line end"};
+  for (const std::string& sample : samples) {
+    SCOPED_TRACE(sample.substr(0, 40));
+    EXPECT_EQ(mime::unbase64(mime::base64(sample, 76)), sample);
+    const std::string encoded = mime::quotedPrintable(sample);
+    EXPECT_EQ(mime::unquotedPrintable(encoded), sample);
+    size_t start = 0;
+    for (size_t end; (end = encoded.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      EXPECT_LE(end - start, 76u) << "encoded line too long";
+      if (end > start) {
+        EXPECT_TRUE(encoded[end - 1] != ' ' && encoded[end - 1] != '\t') << "no blank may end an encoded line";
+      }
+    }
+    for (size_t i = 0; i < encoded.size(); ++i) {
+      if (encoded[i] == '\n') {
+        EXPECT_TRUE(i > 0 && encoded[i - 1] == '\r') << "bare LF in the encoding";
+      }
+    }
+  }
+  EXPECT_EQ(mime::base64("Man", 0), "TWFu");
+  EXPECT_EQ(mime::base64("Ma", 0), "TWE=");
+  EXPECT_EQ(mime::quotedPrintable("a=b\xE9\r\n"), "a=3Db=E9\r\n");
+}
+
+TEST(CdoStandinMime, HeadersAndPartsReadBack) {
+  mime::Message message;
+  message.from = L"\"J\u00fcrgen M\u00fcller\" <jm@example.com>";
+  message.to = L"\"\" <to@example.com>";
+  message.replyTo = L"reply@example.com";
+  message.subject = L"Gr\u00fc\u00dfe \u2013 " + std::wstring(60, L'\u00e4') + L" end";
+  message.textBody = L"Zeile eins\r\n.\r\nZeile \u00fcber drei\r\n";
+  message.charset = L"utf-8";
+  message.attachments = {{L"data.bin", allBytes()}, {L"\u00e4nderung.txt", "text\r\n"}};
+  const std::string written = mime::write(message, "Sun, 6 Dec 2026 09:00:00 +0000", "1.2@test");
+
+  SCOPED_TRACE(written.substr(0, 600));
+  EXPECT_NE(written.find("\r\nSubject: =?utf-8?B?"), std::string::npos);
+  EXPECT_NE(written.find("\r\nTo: \"\" <to@example.com>\r\n"), std::string::npos) << "ASCII headers stay as written";
+  EXPECT_NE(written.find(" <jm@example.com>\r\n"), std::string::npos) << "the address stays readable";
+  EXPECT_NE(written.find("Content-Transfer-Encoding: quoted-printable"), std::string::npos);
+  for (size_t start = 0, end; (end = written.find('\n', start)) != std::string::npos; start = end + 1) {
+    ASSERT_GT(end, 0u);
+    EXPECT_EQ(written[end - 1], '\r') << "bare LF at " << end;
+    EXPECT_LE(end - start, 999u);
+  }
+  for (unsigned char c : written) EXPECT_LT(c, 0x80) << "the message is 7-bit";
+
+  const mime::Message read = mime::read(written);
+  EXPECT_EQ(read.from, message.from);
+  EXPECT_EQ(read.to, message.to);
+  EXPECT_EQ(read.replyTo, message.replyTo);
+  EXPECT_EQ(read.subject, message.subject);
+  EXPECT_EQ(read.textBody, message.textBody);
+  ASSERT_EQ(read.attachments.size(), 2u);
+  EXPECT_EQ(read.attachments[0].fileName, L"data.bin");
+  EXPECT_EQ(read.attachments[0].content, allBytes());
+  EXPECT_EQ(read.attachments[1].fileName, L"\u00e4nderung.txt");
+  EXPECT_EQ(read.attachments[1].content, "text\r\n");
+
+  SCOPED_TRACE("a plain stored message with LF line ends and a Q-encoded subject");
+  const mime::Message plain =
+      mime::read("From: a@example.com\nTo: b@example.com\nSubject: =?iso-8859-1?Q?K=E4se_und?=\n =?utf-8?B?w5Zs?=\n\nbody\n.\n");
+  EXPECT_EQ(plain.subject, L"K\u00e4se und\u00d6l");
+  EXPECT_EQ(plain.textBody, L"body\n.\n");
+  EXPECT_TRUE(plain.attachments.empty());
+}
