@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Runs every test under Wine. One wineserver serves the whole run of a build, so that a
-# test does not pay for starting it again; it is ended at the close.
+# Runs every test under Wine, then ends the wineserver of each test prefix. The server is
+# not made persistent: Wine's system processes would then outlive the first test and hold
+# its output pipe open, and CTest would wait for them.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-wine_up() {  # LOADER PREFIX
+wine_up() {  # LOADER PREFIX: create the prefix before the first test
   "$top/scripts/wine-run.sh" "$1" "$2" cmd /c exit >/dev/null 2>&1
-  WINEPREFIX=$2 /usr/lib/wine/wineserver -p
 }
 wine_down() {  # PREFIX
   WINEPREFIX=$1 /usr/lib/wine/wineserver -k 2>/dev/null
