@@ -45,10 +45,15 @@ if ! wine regsvr32 /s "$(windows_path "$bin/dravocom_standin.dll")"; then
   echo "demo: registering the stand-in mail server in $prefix failed" >&2
   exit 1
 fi
-"$top/scripts/demo-panel.sh" "$loader" "$prefix" "$bin"
+"$top/scripts/demo-panel.sh" "$loader" "$prefix" "$bin" "$demo"
 echo "demo: stand-in mail server registered in $prefix; its files are in $root"
 BIN=$bin LOADER=$loader PREFIX=$prefix "$top/scripts/demo-services.sh" || exit 1
 "$top/scripts/demo-traffic.sh" "$loader" "$prefix" "$bin" "$root"
+"$top/scripts/demo-mail.sh" "$loader" "$prefix" "$bin" "$demo" "$root"
+# Mail for port 25 reaches the stand-in SMTP service, wherever it listens.
+if [ -f "$demo/smtp-port" ]; then
+  export CDO_STANDIN_REDIRECT="25:$(cat "$demo/smtp-port")"
+fi
 echo
 
 wine "$bin/mailmgr.exe" demo

@@ -70,6 +70,7 @@ int demo(Invocation& in) {
   tourDomainsAndMailboxes(tour, in);
   tourMailingLists(tour, in);
   tourArchive(tour, in);
+  tourOutgoingMail(tour, in);
   tourServices(tour, in);
   tourSettings(tour, in);
   tourTraffic(tour, in);

@@ -134,7 +134,7 @@ void addListCommands(CommandTable& table) {
   const ArgumentSpec owner = {L"OWNER", L"the mail address of the list's owner"};
   const std::vector<CommandSpec> commands = {
       {L"list", L"create", {listAddress, owner},
-       {{L"notify", L"", L"announce the new list to its owner (not sent by this build of the module)"}},
+       {{L"notify", L"", L"announce the new list to its owner by mail"}},
        L"Create a mailing list",
        L"Creates a mailing list in an existing domain with its owner's address. The list has\n"
        L"no members until 'mailmgr list add-member' adds them.",

@@ -83,6 +83,7 @@ void tourDomainsAndMailboxes(Tour& tour, Invocation& in);
 void tourServices(Tour& tour, Invocation& in);
 void tourMailingLists(Tour& tour, Invocation& in);
 void tourArchive(Tour& tour, Invocation& in);
+void tourOutgoingMail(Tour& tour, Invocation& in);
 void tourSettings(Tour& tour, Invocation& in);
 void tourTraffic(Tour& tour, Invocation& in);
 void tourPackage(Tour& tour, Invocation& in);
