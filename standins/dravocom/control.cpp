@@ -40,6 +40,10 @@ class Control final : public DravoStandinControl {
   }
   long objectsCreated() override { return ::objectsCreated(); }
   long objectsAlive() override { return ::objectsAlive(); }
+  void deferAccountWrites(bool on) override {
+    std::lock_guard lock(serverLock());
+    mailServer().deferAccountWrites(on);
+  }
 };
 
 }  // namespace

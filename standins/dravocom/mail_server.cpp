@@ -41,9 +41,16 @@ MailServer::Domain* MailServer::domain(const std::wstring& name) {
 }
 
 MailServer::Account* MailServer::account(Domain& domain, const std::wstring& name) {
-  const auto it = std::find_if(domain.accounts.begin(), domain.accounts.end(),
-                               [&](const Account& a) { return sameNoCase(a.name, name); });
-  return it == domain.accounts.end() ? nullptr : &*it;
+  // Clients mostly walk a domain's accounts in order, so the search starts at the last one found.
+  const std::size_t count = domain.accounts.size();
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t i = (domain.lastFound + k) % count;
+    if (sameNoCase(domain.accounts[i].name, name)) {
+      domain.lastFound = i;
+      return &domain.accounts[i];
+    }
+  }
+  return nullptr;
 }
 
 long MailServer::serverProperty(const std::wstring& name, PropertyValue& value) {

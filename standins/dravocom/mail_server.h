@@ -13,6 +13,7 @@
 // compared without regard to case and kept as first written; property names exactly.
 // Callers hold serverLock().
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,8 @@ class MailServer {
   long saveAccount(const std::wstring& domain, std::wstring& account, const PropertyMap& changes);
 
   long ready() { return ensureLoaded(); }
+  // While on, account files are written only when it is turned off (false if that fails).
+  bool deferAccountWrites(bool on);
 
  private:
   struct Account {
@@ -57,6 +60,7 @@ class MailServer {
     std::wstring name;
     PropertyMap properties;
     std::vector<Account> accounts;
+    std::size_t lastFound = 0;  // where the next account search starts
   };
 
   long ensureLoaded();
@@ -76,6 +80,8 @@ class MailServer {
   bool loaded_ = false;
   PropertyMap serverProperties_;
   std::vector<Domain> domains_;
+  bool deferring_ = false;
+  std::set<std::wstring> pendingAccountFiles_;  // directories whose account file is due
 };
 
 MailServer& mailServer();

@@ -73,6 +73,8 @@ void MailServer::unload() {
   loaded_ = false;
   serverProperties_.clear();
   domains_.clear();
+  deferring_ = false;  // writes still due are forgotten with the rest
+  pendingAccountFiles_.clear();
 }
 
 long MailServer::reload() {
@@ -139,10 +141,26 @@ bool MailServer::writeDomains(const std::vector<Domain>& domains) {
 }
 
 bool MailServer::writeAccounts(const std::wstring& directory, const std::vector<Account>& accounts) {
+  if (deferring_) {
+    pendingAccountFiles_.insert(directory);
+    return true;
+  }
   std::vector<ConfigRecord> records;
   for (const auto& a : accounts) records.push_back({L"account", a.name, a.properties});
   createDirectories(directory);
   return writeConfigFile(joinPath(directory, accountsFile), L"accounts of the domain", records);
+}
+
+bool MailServer::deferAccountWrites(bool on) {
+  deferring_ = on;
+  if (on) return true;
+  bool written = true;
+  for (const Domain& d : domains_) {
+    const std::wstring directory = domainDirectory(d.name);
+    if (pendingAccountFiles_.count(directory)) written = writeAccounts(directory, d.accounts) && written;
+  }
+  pendingAccountFiles_.clear();
+  return written;
 }
 
 bool MailServer::writeServer(const PropertyMap& properties) {

@@ -25,6 +25,10 @@ struct DravoStandinControl {
   virtual long objectsCreated() = 0;
   // Automation objects alive now: what is left when every reference was released is a leak.
   virtual long objectsAlive() = 0;
+
+  // Bulk filling for benchmarks: while on, the domains' account files are not written at each
+  // change but once, all of them, when it is turned off again.
+  virtual void deferAccountWrites(bool on) = 0;
 };
 
 // Journal lines: "<Kind>#<objectNumber>.<Member>(<arg>, <arg>)" with Kind API, Domain or Account,

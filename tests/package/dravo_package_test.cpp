@@ -97,12 +97,6 @@ TEST_F(PackageTest, SpamEngineSupportFollowsTheServerVersion) {
   EXPECT_TRUE(package->IsPropertySupported(L"internal_spamassassin"));
 }
 
-TEST_F(PackageTest, LaterSlotsAreNotBuiltYet) {
-  EXPECT_THROW(package->Configure(true), vexception);
-  EXPECT_THROW(package->Update(), vexception);
-  EXPECT_THROW(package->SaveSettings(), vexception);
-}
-
 TEST(PackageExport, AnswersExactlyMailserver) {
   const Library module(LoadLibraryW(L"dravoprovider.dll"));
   ASSERT_TRUE(module);
