@@ -5,7 +5,7 @@
 #include "cdo_standin_control.h"
 #include "harness.h"
 #include "message_state.h"
-#include "module.h"
+#include "in_process_server.h"
 
 TransportOverrides& transportOverrides() {
   static TransportOverrides overrides;

@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "harness.h"
-#include "module.h"
+#include "in_process_server.h"
 #include "platform/com_owners.h"
 #include "property_value.h"
 

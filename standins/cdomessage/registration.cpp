@@ -6,7 +6,7 @@
 #include <string>
 
 #include "identity.h"
-#include "module.h"
+#include "in_process_server.h"
 #include "platform/owner.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "harness.h"
 #include "known_properties.h"
 #include "last_err.h"
-#include "module.h"
+#include "in_process_server.h"
 
 namespace {
 

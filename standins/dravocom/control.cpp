@@ -4,7 +4,7 @@
 
 #include "harness.h"
 #include "mail_server.h"
-#include "module.h"
+#include "in_process_server.h"
 
 namespace {
 
