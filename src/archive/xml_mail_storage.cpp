@@ -3,17 +3,26 @@
 #include "archive/mail_archive.h"
 #include "platform/exceptions.h"
 
-namespace {
-
-[[noreturn]] void wrongForm(const char* function, const wchar_t* operation) {
-  throwRuntimeError(std::wstring(L"Mail storage does not support ") + operation + L" in this mode", site(function, 0));
+void XmlMailStorage::refuse(const char* operation, const wchar_t* what) const {
+  throwRuntimeError(std::wstring(L"Mail storage does not support ") + what + L" in this mode",
+                    site((std::string(form_) + "::" + operation).c_str(), 0));
 }
 
-}  // namespace
+void XmlMailStorage::setAttribute(const std::wstring&, const std::wstring&) { refuse("setAttribute", L"setAttribute"); }
+void XmlMailStorage::appendChild(MailStorage&) { refuse("appendChild", L"appendChild"); }
+void XmlMailStorage::putFile(const std::wstring&, const std::wstring&) { refuse("putFile", L"putFile"); }
+void XmlMailStorage::putDirectory(const std::wstring&, const std::wstring&, const StringList&) {
+  refuse("putDirectory", L"putDirectory");
+}
+std::unique_ptr<MailStorage> XmlMailStorage::createChild(const std::wstring&) { refuse("createChild", L"createChild"); }
+std::wstring XmlMailStorage::getAttribute(const std::wstring&) { refuse("getAttribute", L"getAttribute"); }
+std::unique_ptr<MailStorage> XmlMailStorage::firstChild(const std::wstring&) { refuse("firstChild", L"firstChild"); }
+std::unique_ptr<MailStorage> XmlMailStorage::nextChild() { refuse("nextChild", L"nextChild"); }
+void XmlMailStorage::getDirectory(const std::wstring&, const std::wstring&) { refuse("getDirectory", L"getDirectory"); }
 
 MailStorageWriter::MailStorageWriter(ComPtr<IXMLDOMDocument> document, ComPtr<IXMLDOMElement> element,
                                      MailArchive& archive)
-    : document_(std::move(document)), element_(std::move(element)), archive_(archive) {}
+    : XmlMailStorage("MailStorageWriter"), document_(std::move(document)), element_(std::move(element)), archive_(archive) {}
 
 void MailStorageWriter::setAttribute(const std::wstring& name, const std::wstring& value) {
   ::setAttribute(*element_.get(), name, Variant(value));
@@ -21,7 +30,7 @@ void MailStorageWriter::setAttribute(const std::wstring& name, const std::wstrin
 
 void MailStorageWriter::appendChild(MailStorage& child) {
   auto* writer = dynamic_cast<MailStorageWriter*>(&child);
-  if (!writer) wrongForm("MailStorageWriter::appendChild", L"appending a child of another form");
+  if (!writer) refuse("appendChild", L"appending a child of another form");
   ::appendChild(*element_.get(), writer->element());
 }
 
@@ -47,19 +56,8 @@ std::unique_ptr<MailStorage> MailStorageWriter::createChild(const std::wstring& 
   return std::make_unique<MailStorageWriter>(document_, createElement(*document_.get(), tagName), archive_);
 }
 
-std::wstring MailStorageWriter::getAttribute(const std::wstring&) {
-  wrongForm("MailStorageWriter::getAttribute", L"getAttribute");
-}
-std::unique_ptr<MailStorage> MailStorageWriter::firstChild(const std::wstring&) {
-  wrongForm("MailStorageWriter::firstChild", L"firstChild");
-}
-std::unique_ptr<MailStorage> MailStorageWriter::nextChild() { wrongForm("MailStorageWriter::nextChild", L"nextChild"); }
-void MailStorageWriter::getDirectory(const std::wstring&, const std::wstring&) {
-  wrongForm("MailStorageWriter::getDirectory", L"getDirectory");
-}
-
 MailStorageReader::MailStorageReader(ComPtr<IXMLDOMElement> element, MailArchive& archive)
-    : element_(std::move(element)), archive_(archive) {}
+    : XmlMailStorage("MailStorageReader"), element_(std::move(element)), archive_(archive) {}
 
 std::wstring MailStorageReader::getAttribute(const std::wstring& name) { return ::getAttribute(*element_.get(), name); }
 
@@ -82,18 +80,4 @@ std::unique_ptr<MailStorage> MailStorageReader::childAt(long index) {
 
 void MailStorageReader::getDirectory(const std::wstring& arcname, const std::wstring& path) {
   archive_.getDirectory(arcname, path);
-}
-
-void MailStorageReader::setAttribute(const std::wstring&, const std::wstring&) {
-  wrongForm("MailStorageReader::setAttribute", L"setAttribute");
-}
-void MailStorageReader::appendChild(MailStorage&) { wrongForm("MailStorageReader::appendChild", L"appendChild"); }
-void MailStorageReader::putFile(const std::wstring&, const std::wstring&) {
-  wrongForm("MailStorageReader::putFile", L"putFile");
-}
-void MailStorageReader::putDirectory(const std::wstring&, const std::wstring&, const StringList&) {
-  wrongForm("MailStorageReader::putDirectory", L"putDirectory");
-}
-std::unique_ptr<MailStorage> MailStorageReader::createChild(const std::wstring&) {
-  wrongForm("MailStorageReader::createChild", L"createChild");
 }

@@ -10,10 +10,10 @@
 
 class MailArchive;
 
-class MailStorageWriter : public MailStorage {
+// What both forms share: every operation refuses with a run-time error until a form
+// overrides it with its own.
+class XmlMailStorage : public MailStorage {
  public:
-  MailStorageWriter(ComPtr<IXMLDOMDocument> document, ComPtr<IXMLDOMElement> element, MailArchive& archive);
-
   void setAttribute(const std::wstring& name, const std::wstring& value) override;
   void appendChild(MailStorage& child) override;
   void putFile(const std::wstring& arcname, const std::wstring& path) override;
@@ -26,6 +26,25 @@ class MailStorageWriter : public MailStorage {
   std::unique_ptr<MailStorage> nextChild() override;
   void getDirectory(const std::wstring& arcname, const std::wstring& path) override;
 
+ protected:
+  explicit XmlMailStorage(const char* form) : form_(form) {}
+  [[noreturn]] void refuse(const char* operation, const wchar_t* what) const;
+
+ private:
+  const char* form_;  // the class name, for the raise site
+};
+
+class MailStorageWriter : public XmlMailStorage {
+ public:
+  MailStorageWriter(ComPtr<IXMLDOMDocument> document, ComPtr<IXMLDOMElement> element, MailArchive& archive);
+
+  void setAttribute(const std::wstring& name, const std::wstring& value) override;
+  void appendChild(MailStorage& child) override;
+  void putFile(const std::wstring& arcname, const std::wstring& path) override;
+  void putDirectory(const std::wstring& arcname, const std::wstring& path, const StringList& exclusions) override;
+  using MailStorage::putDirectory;
+  std::unique_ptr<MailStorage> createChild(const std::wstring& tagName) override;
+
   IXMLDOMElement& element() { return *element_.get(); }
 
  private:
@@ -37,16 +56,9 @@ class MailStorageWriter : public MailStorage {
   MailArchive& archive_;
 };
 
-class MailStorageReader : public MailStorage {
+class MailStorageReader : public XmlMailStorage {
  public:
   MailStorageReader(ComPtr<IXMLDOMElement> element, MailArchive& archive);
-
-  void setAttribute(const std::wstring& name, const std::wstring& value) override;
-  void appendChild(MailStorage& child) override;
-  void putFile(const std::wstring& arcname, const std::wstring& path) override;
-  void putDirectory(const std::wstring& arcname, const std::wstring& path, const StringList& exclusions) override;
-  using MailStorage::putDirectory;
-  std::unique_ptr<MailStorage> createChild(const std::wstring& tagName) override;
 
   std::wstring getAttribute(const std::wstring& name) override;
   std::unique_ptr<MailStorage> firstChild(const std::wstring& tagName) override;
