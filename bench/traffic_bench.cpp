@@ -1,6 +1,9 @@
 // Time and memory to aggregate generated log directories of growing size, against a
 // floor: counting the lines of the same files with the same buffered text-mode reads.
-// Usage: traffic_bench [MEGABYTES...]   (default: 10 100)
+// Usage: traffic_bench [MEGABYTES...]       generate, measure and delete each size (default: 10 100)
+//        traffic_bench generate DIR MEGABYTES  write logs to DIR and their totals to DIR.expected
+//        traffic_bench measure DIR             measure DIR against DIR.expected
+// DIR ends in a backslash. The last two let a script time other readers on the same files.
 
 #include <windows.h>
 #include <psapi.h>
@@ -8,12 +11,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/directories.h"
+#include "platform/exceptions.h"
 #include "traffic/traffic_collector.h"
+#include "traffic_expected_file.h"
 #include "traffic_log_generator.h"
 
 namespace {
@@ -31,7 +37,10 @@ std::uint64_t countLines(const std::wstring& directory) {
   do {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const std::wstring path = directory + data.cFileName;
-    std::ifstream stream(std::string(path.begin(), path.end()));
+    std::vector<char> buffer(64 * 1024);  // as the reader's
+    std::ifstream stream;
+    stream.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    stream.open(std::string(path.begin(), path.end()));
     while (std::getline(stream, line)) ++lines;
   } while (FindNextFileW(find, &data));
   FindClose(find);
@@ -50,42 +59,87 @@ bool sameTraffic(const TrafficMap& a, const TrafficMap& b) {
   return true;
 }
 
-}  // namespace
+GeneratedTraffic generate(const std::wstring& directory, std::uint64_t megabytes) {
+  makeDirs(directory);
+  TrafficShape shape;
+  shape.measuredDomains = 50;
+  shape.outsideDomains = 50;
+  shape.sessionsPerDay = 2000;  // about 2.4 MB a day, so that every size spans days of the period
+  shape.targetBytes = megabytes << 20;
+  return generateTrafficLogs(directory, shape, 7);
+}
 
-int wmain(int argc, wchar_t** argv) {
+std::wstring expectedPath(const std::wstring& directory) {
+  return directory.substr(0, directory.size() - 1) + L".expected";
+}
+
+void printHeader() {
+  std::printf("%8s %12s %10s %12s %10s %8s %10s\n", "MB", "lines", "floor s", "traffic s", "lines/s", "ratio",
+              "peak MB");
+}
+
+// One row; the peak is the process's, so it includes whatever ran before in it.
+void measure(const std::wstring& directory, const GeneratedTraffic& generated) {
+  auto start = std::chrono::steady_clock::now();
+  const std::uint64_t counted = countLines(directory);
+  const double floor = seconds(start);
+
+  TrafficMap traffic = generated.emptyTraffic();
+  StringList finished;
+  start = std::chrono::steady_clock::now();
+  Dravo::collectTraffic(directory, generated.from, generated.to, traffic, finished);
+  const double took = seconds(start);
+
+  PROCESS_MEMORY_COUNTERS memory{};
+  GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+  const bool same = sameTraffic(traffic, generated.expected) && finished == generated.expectedFinished &&
+                    counted == generated.lines;
+  std::printf("%8.1f %12llu %10.2f %12.2f %10.0f %8.2f %10.1f%s\n", generated.bytes / 1048576.0,
+              static_cast<unsigned long long>(counted), floor, took, counted / took, took / floor,
+              memory.PeakWorkingSetSize / 1048576.0, same ? "" : "  MISMATCH");
+}
+
+int run(int argc, wchar_t** argv) {
+  const std::wstring mode = argc > 1 ? argv[1] : L"";
+  if (mode == L"generate" && argc == 4) {
+    const std::wstring directory = argv[2];
+    const GeneratedTraffic generated = generate(directory, std::wcstoull(argv[3], nullptr, 10));
+    saveExpectedTraffic(expectedPath(directory), generated);
+    std::printf("%llu bytes, %llu lines, %llu files\n", static_cast<unsigned long long>(generated.bytes),
+                static_cast<unsigned long long>(generated.lines), static_cast<unsigned long long>(generated.files));
+    return 0;
+  }
+  if (mode == L"measure" && argc == 3) {
+    const std::wstring directory = argv[2];
+    printHeader();
+    measure(directory, loadExpectedTraffic(expectedPath(directory), directory));
+    return 0;
+  }
   std::vector<std::uint64_t> sizes;
   for (int i = 1; i < argc; ++i) sizes.push_back(std::wcstoull(argv[i], nullptr, 10));
   if (sizes.empty()) sizes = {10, 100};
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  std::printf("%8s %12s %10s %12s %10s %8s %10s\n", "MB", "lines", "floor s", "traffic s", "lines/s", "ratio",
-              "peak MB");
+  printHeader();
   for (const std::uint64_t megabytes : sizes) {
     const std::wstring directory = std::wstring(temp) + L"traffic-bench-" + std::to_wstring(megabytes) + L"\\";
-    makeDirs(directory);
-    TrafficShape shape;
-    shape.measuredDomains = 50;
-    shape.outsideDomains = 50;
-    shape.sessionsPerDay = 20000;
-    shape.targetBytes = megabytes << 20;
-    const GeneratedTraffic generated = generateTrafficLogs(directory, shape, 7);
-
-    auto start = std::chrono::steady_clock::now();
-    const std::uint64_t counted = countLines(directory);
-    const double floor = seconds(start);
-
-    TrafficMap traffic = generated.emptyTraffic();
-    StringList finished;
-    start = std::chrono::steady_clock::now();
-    Dravo::collectTraffic(directory, generated.from, generated.to, traffic, finished);
-    const double took = seconds(start);
-
-    PROCESS_MEMORY_COUNTERS memory{};
-    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
-    std::printf("%8llu %12llu %10.2f %12.2f %10.0f %8.2f %10.1f%s\n", static_cast<unsigned long long>(megabytes),
-                static_cast<unsigned long long>(counted), floor, took, counted / took, took / floor,
-                memory.PeakWorkingSetSize / 1048576.0, sameTraffic(traffic, generated.expected) ? "" : "  MISMATCH");
+    measure(directory, generate(directory, megabytes));
     removeDir(directory, true);
   }
   return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const vexception& error) {
+    std::fwprintf(stderr, L"traffic_bench: %ls\n", fullText(error).c_str());
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "traffic_bench: %s\n", error.what());
+  } catch (...) {
+    std::fprintf(stderr, "traffic_bench: failed\n");
+  }
+  return 1;
 }

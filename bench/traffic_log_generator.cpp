@@ -1,6 +1,7 @@
 #include "traffic_log_generator.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <memory>
 #include <random>
@@ -44,6 +45,11 @@ SYSTEMTIME toSystemTime(std::int64_t seconds) {
   return t;
 }
 
+std::string message(const Event& e) {
+  static const char* const markers[] = {"", ">>> ", "<<< ", "*** "};
+  return std::string(e.client ? "Client session " : "") + markers[e.direction] + e.text;
+}
+
 class Generator {
  public:
   Generator(const TrafficShape& shape, std::uint32_t seed) : shape_(shape), random_(seed) {
@@ -51,12 +57,15 @@ class Generator {
     popId_ = pick(1, 0x7fffffff);
   }
 
-  // Sessions starting on the day that begins at `dayStart`.
-  std::vector<Session> day(std::int64_t dayStart) {
+  // Sessions starting on the day that begins at `dayStart`; fewer when their lines reach
+  // `budget` bytes, so that a size target is met to within one session.
+  std::vector<Session> day(std::int64_t dayStart, std::uint64_t budget) {
     std::vector<Session> sessions;
-    for (int i = 0; i < shape_.sessionsPerDay; ++i) {
+    std::uint64_t bytes = 0;
+    for (int i = 0; i < shape_.sessionsPerDay && bytes < budget; ++i) {
       const std::int64_t start = dayStart + pick(0, 86399);
       sessions.push_back(pick(0, 99) < shape_.popPercent ? popSession(start) : smtpSession(start));
+      bytes += bytesOf(sessions.back());
     }
     return sessions;
   }
@@ -131,6 +140,15 @@ class Generator {
     add(s, time, 1, false, "+OK bye");
     if (!chance(shape_.unfinishedPercent)) add(s, time, 0, false, "Disconnected");
     return s;
+  }
+
+  // The bytes the writer gives the session's lines: a fixed-width head, the peer address,
+  // the message and CR LF.
+  static std::uint64_t bytesOf(const Session& s) {
+    static const std::size_t head = maillog::logLine(Service::smtp, "", 0, LogStamp{}, "").size();
+    std::uint64_t bytes = 0;
+    for (const Event& e : s.events) bytes += head + s.address.size() + message(e).size() + 2;
+    return bytes;
   }
 
   TrafficShape shape_;
@@ -209,11 +227,6 @@ void credit(const Session& s, std::int64_t from, std::int64_t to, TrafficMap& tr
   }
 }
 
-std::string message(const Event& e) {
-  static const char* const markers[] = {"", ">>> ", "<<< ", "*** "};
-  return std::string(e.client ? "Client session " : "") + markers[e.direction] + e.text;
-}
-
 }  // namespace
 
 TrafficMap GeneratedTraffic::emptyTraffic() const {
@@ -236,7 +249,9 @@ GeneratedTraffic generateTrafficLogs(const std::wstring& directory, const Traffi
   const std::string folder(directory.begin(), directory.end());
   for (int day = 0; shape.targetBytes ? result.bytes < shape.targetBytes : day <= shape.days; ++day) {
     const std::int64_t dayStart = firstDay + 86400LL * day;
-    std::vector<Session> sessions = generator.day(dayStart);
+    const std::uint64_t budget =
+        shape.targetBytes ? shape.targetBytes - result.bytes : std::numeric_limits<std::uint64_t>::max();
+    std::vector<Session> sessions = generator.day(dayStart, budget);
     struct Line {
       std::int64_t time;
       const Session* session;

@@ -20,7 +20,7 @@ struct TrafficShape {
   int localPercent = 10;      // POP3 sessions from 127.0.0.1
   int otherCasePercent = 5;   // addresses whose domain is written in upper case
   int unfinishedPercent = 3;  // sessions without their "Disconnected" line
-  std::uint64_t targetBytes = 0;  // when set, days are added until the logs reach this size
+  std::uint64_t targetBytes = 0;  // when set, days are added and the last one cut to give this size
 };
 
 struct GeneratedTraffic {

@@ -1,5 +1,6 @@
 #include "traffic/dravo_log_file.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
 
@@ -9,19 +10,109 @@
 namespace Dravo {
 namespace {
 
-bool isLogSpace(wchar_t c) {
-  return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f';
+// Space, or tab, LF, vertical tab, form feed and CR, which are 9 to 13.
+bool isLogSpace(wchar_t c) { return c <= L' ' && (c == L' ' || (c >= L'\t' && c <= L'\r')); }
+
+bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+int hexValue(wchar_t c) {
+  if (isDigit(c)) return c - L'0';
+  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+  return -1;
 }
 
-std::wstring upper(const std::wstring& text) {
-  std::wstring result(text);
-  for (wchar_t& c : result) c = static_cast<wchar_t>(std::towupper(c));
-  return result;
+// The C library's upper case of one character; ASCII is answered inline because it is
+// nearly all of a log and the library maps it the same way.
+wchar_t upperOf(wchar_t c) {
+  if (c < 0x80) return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c;
+  return static_cast<wchar_t>(std::towupper(c));
+}
+
+// Where the upper-case form of `keyword` first occurs in the upper-case form of `text`.
+std::size_t findUpperCased(std::wstring_view text, std::wstring_view keyword) {
+  if (keyword.empty()) return 0;
+  if (keyword.size() > text.size()) return std::wstring_view::npos;
+  // An ASCII character matches the first one only as itself or its lower case.
+  const wchar_t first = upperOf(keyword[0]);
+  const wchar_t firstLower = first >= L'A' && first <= L'Z' ? static_cast<wchar_t>(first + (L'a' - L'A')) : first;
+  for (std::size_t at = 0; at + keyword.size() <= text.size(); ++at) {
+    const wchar_t c = text[at];
+    if (c != first && c != firstLower && (c < 0x80 || upperOf(c) != first)) continue;
+    std::size_t k = 1;
+    while (k < keyword.size() && upperOf(text[at + k]) == upperOf(keyword[k])) ++k;
+    if (k == keyword.size()) return at;
+  }
+  return std::wstring_view::npos;
+}
+
+// The scanners below read the usual shape of each field directly and hand anything else
+// to the C library, so odd input is read exactly as the library reads it.
+
+// "%08x" after an opening bracket.
+bool scanSessionId(std::wstring_view token, unsigned int& id) {
+  if (token.size() >= 9 && token[0] == L'[') {
+    unsigned int value = 0;
+    std::size_t i = 1;
+    for (int digit; i <= 8 && (digit = hexValue(token[i])) >= 0; ++i) value = value << 4 | static_cast<unsigned>(digit);
+    if (i == 9) {
+      id = value;
+      return true;
+    }
+  }
+  return std::swscanf(std::wstring(token).c_str(), L"[%08x]", &id) == 1;
+}
+
+// "%02d:%02d:%02d".
+bool scanTime(std::wstring_view token, int& hour, int& minute, int& second) {
+  if (token.size() >= 8 && token[2] == L':' && token[5] == L':' && isDigit(token[0]) && isDigit(token[1]) &&
+      isDigit(token[3]) && isDigit(token[4]) && isDigit(token[6]) && isDigit(token[7])) {
+    hour = (token[0] - L'0') * 10 + (token[1] - L'0');
+    minute = (token[3] - L'0') * 10 + (token[4] - L'0');
+    second = (token[6] - L'0') * 10 + (token[7] - L'0');
+    return true;
+  }
+  return std::swscanf(std::wstring(token).c_str(), L"%02d:%02d:%02d", &hour, &minute, &second) == 3;
+}
+
+// The leading decimal number, as wcstol reads it.
+int leadingNumber(std::wstring_view token) {
+  if (!token.empty() && token.size() <= 9) {
+    int value = 0;
+    std::size_t i = 0;
+    for (; i < token.size() && isDigit(token[i]); ++i) value = value * 10 + (token[i] - L'0');
+    if (i == token.size()) return value;
+  }
+  return static_cast<int>(std::wcstol(std::wstring(token).c_str(), nullptr, 10));
+}
+
+// `line` from the ANSI code page, converted into `buffer`, which keeps its size between
+// lines. No code page makes more characters than bytes; should one do so, the general
+// conversion takes over.
+std::wstring_view widen(const std::string& line, std::wstring& buffer) {
+  if (buffer.size() < line.size()) buffer.resize(line.size());
+  // ASCII is the same in every ANSI code page and is nearly all of a log. Two plain loops
+  // over the whole line, which the compiler can vectorise.
+  unsigned char bits = 0;
+  for (const char c : line) bits |= static_cast<unsigned char>(c);
+  if (bits < 0x80) {
+    std::copy(line.begin(), line.end(), buffer.begin());
+    return std::wstring_view(buffer.data(), line.size());
+  }
+  const int length = MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()), buffer.data(),
+                                         static_cast<int>(buffer.size()));
+  if (length > 0) return std::wstring_view(buffer.data(), static_cast<std::size_t>(length));
+  buffer = toWide(line, CP_ACP);
+  return buffer;
+}
+
+std::vector<std::wstring_view> viewsOf(const LogTokens& tokens, std::size_t first = 0) {
+  return std::vector<std::wstring_view>(tokens.begin() + static_cast<std::ptrdiff_t>(first), tokens.end());
 }
 
 }  // namespace
 
-int monthStrToInt(const std::wstring& text) {
+int monthStrToInt(std::wstring_view text) {
   static const wchar_t* const names[] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
                                          L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};
   for (int i = 0; i < 12; ++i) {
@@ -30,31 +121,37 @@ int monthStrToInt(const std::wstring& text) {
   throwRuntimeError(L"Wrong log file format. Month name expected", site("Dravo::monthStrToInt", __LINE__));
 }
 
-void splitLogTokens(const std::wstring& text, LogTokens& tokens) {
+void splitLogTokens(std::wstring_view text, LogTokenViews& tokens) {
   tokens.clear();
   std::size_t i = 0;
   while (i < text.size()) {
     while (i < text.size() && isLogSpace(text[i])) ++i;
     const std::size_t start = i;
     while (i < text.size() && !isLogSpace(text[i])) ++i;
-    if (i > start) tokens.emplace_back(text, start, i - start);
+    if (i > start) tokens.push_back(text.substr(start, i - start));
   }
 }
 
-void DravoLogFile::LogLine::parse(const LogTokens& tokens) {
+void splitLogTokens(const std::wstring& text, LogTokens& tokens) {
+  LogTokenViews views;
+  splitLogTokens(std::wstring_view(text), views);
+  tokens.assign(views.begin(), views.end());
+}
+
+void DravoLogFile::LogLine::parse(const LogTokens& tokens) { parse(viewsOf(tokens)); }
+
+void DravoLogFile::LogLine::parse(std::span<const std::wstring_view> tokens) {
   static const char* const where = "Dravo::DravoLogFile::LogLine::parse";
   if (tokens.size() < 8) throwRuntimeError(L"Wrong log file format. Expected 8 parameters", site(where, __LINE__));
-  address = tokens[0];
+  address.assign(tokens[0]);
   unsigned int id = 0;
-  if (std::swscanf(tokens[1].c_str(), L"[%08x]", &id) != 1) {
-    throwRuntimeError(L"Wrong log file format. Session ID expected", site(where, __LINE__));
-  }
+  if (!scanSessionId(tokens[1], id)) throwRuntimeError(L"Wrong log file format. Session ID expected", site(where, __LINE__));
   sessionId = id;
-  const int day = static_cast<int>(std::wcstol(tokens[3].c_str(), nullptr, 10));
+  const int day = leadingNumber(tokens[3]);
   const int month = monthStrToInt(tokens[4]);
-  const int year = static_cast<int>(std::wcstol(tokens[5].c_str(), nullptr, 10));
+  const int year = leadingNumber(tokens[5]);
   int hour = 0, minute = 0, second = 0;
-  if (std::swscanf(tokens[6].c_str(), L"%02d:%02d:%02d", &hour, &minute, &second) != 3) {
+  if (!scanTime(tokens[6], hour, minute, second)) {
     throwRuntimeError(L"Wrong log file format. Time expected", site(where, __LINE__));
   }
   time = SYSTEMTIME{};
@@ -64,41 +161,50 @@ void DravoLogFile::LogLine::parse(const LogTokens& tokens) {
   time.wHour = static_cast<WORD>(hour);
   time.wMinute = static_cast<WORD>(minute);
   time.wSecond = static_cast<WORD>(second);
-  eighthField = tokens[7];
-  message.parse(tokens, 8);
+  eighthField.assign(tokens[7]);
+  message.parse(tokens.subspan(8));
 }
 
 void DravoLogFile::LogMessage::parse(const LogTokens& tokens, std::size_t first) {
-  if (first >= tokens.size()) {
+  parse(viewsOf(tokens, first < tokens.size() ? first : tokens.size()));
+}
+
+void DravoLogFile::LogMessage::parse(std::span<const std::wstring_view> tokens) {
+  if (tokens.empty()) {
     throwRuntimeError(L"Wrong log file format. Message string expected",
                       site("Dravo::DravoLogFile::LogMessage::parse", __LINE__));
   }
-  std::size_t i = first;
+  std::size_t i = 0;
   clientSession = false;
   // Only a prefix when more words follow it.
-  if (tokens.size() - i > 2 && tokens[i] == L"Client" && tokens[i + 1] == L"session") {
+  if (tokens.size() > 2 && tokens[0] == L"Client" && tokens[1] == L"session") {
     clientSession = true;
-    i += 2;
+    i = 2;
   }
   direction = noDirection;
-  if (i < tokens.size()) {
-    const std::wstring& marker = tokens[i];
-    if (marker == L">>>") direction = outgoing;
-    else if (marker == L"<<<") direction = incoming;
-    else if (marker == L"***") direction = information;
-    if (direction != noDirection) ++i;
-  }
-  text.clear();
+  const std::wstring_view marker = tokens[i];
+  if (marker == L">>>") direction = outgoing;
+  else if (marker == L"<<<") direction = incoming;
+  else if (marker == L"***") direction = information;
+  if (direction != noDirection) ++i;
+  // Sized once and filled in place: the text keeps its capacity from line to line.
+  std::size_t length = 0;
+  for (std::size_t k = i; k < tokens.size(); ++k) length += tokens[k].size() + 1;
+  text.resize(length == 0 ? 0 : length - 1);
+  wchar_t* out = text.data();
   for (; i < tokens.size(); ++i) {
-    if (!text.empty()) text += L' ';
-    text += tokens[i];
+    if (out != text.data()) *out++ = L' ';
+    out = std::copy(tokens[i].begin(), tokens[i].end(), out);
   }
 }
 
-std::wstring DravoLogFile::LogMessage::parameter(const std::wstring& keyword) const {
-  std::size_t at = text.find(keyword);
-  if (at == std::wstring::npos) at = upper(text).find(upper(keyword));
-  if (at == std::wstring::npos) return {};
+std::wstring DravoLogFile::LogMessage::parameter(std::wstring_view keyword) const {
+  // Every match as written is also a match upper-cased, so none lies before the first of
+  // those: one pass over the text when the keyword is absent, as it mostly is.
+  const std::size_t anyCase = findUpperCased(text, keyword);
+  if (anyCase == std::wstring::npos) return {};
+  const std::size_t exact = text.find(keyword, anyCase);
+  const std::size_t at = exact == std::wstring::npos ? anyCase : exact;
   std::size_t start = at + keyword.size();
   while (start < text.size() && text[start] == L' ') ++start;
   const std::size_t end = text.find(L' ', start);
@@ -130,7 +236,7 @@ void DravoLogFile::iterator::readLine() {
     stream_ = nullptr;
     return;
   }
-  splitLogTokens(toWide(raw_, CP_ACP), tokens_);
+  splitLogTokens(widen(raw_, wide_), tokens_);
   try {
     line_.parse(tokens_);
   } catch (...) {

@@ -9,15 +9,20 @@
 #include <cstdint>
 #include <istream>
 #include <iterator>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Dravo {
 
 using LogTokens = std::vector<std::wstring>;
+// Tokens that point into a line held elsewhere; what the iterator uses, so that reading
+// a line allocates nothing once its buffers have grown.
+using LogTokenViews = std::vector<std::wstring_view>;
 
 // "Jan" is 1 ... "Dec" is 12, exact and case-sensitive; anything else raises.
-int monthStrToInt(const std::wstring& text);
+int monthStrToInt(std::wstring_view text);
 
 class DravoLogFile {
  public:
@@ -30,8 +35,9 @@ class DravoLogFile {
 
     // `tokens` are what follows the eighth token of the line.
     void parse(const LogTokens& tokens, std::size_t first = 0);
+    void parse(std::span<const std::wstring_view> tokens);
     // The blank-delimited value after `keyword`, matched as written or else upper-cased.
-    std::wstring parameter(const std::wstring& keyword) const;
+    std::wstring parameter(std::wstring_view keyword) const;
     // Word n (zero-based) of the text split at every single blank.
     std::wstring word(std::size_t n) const;
   };
@@ -44,6 +50,7 @@ class DravoLogFile {
     LogMessage message;
 
     void parse(const LogTokens& tokens);
+    void parse(std::span<const std::wstring_view> tokens);
   };
 
   // Reads and parses the next line on each step; ends at end of file, at a read
@@ -69,12 +76,14 @@ class DravoLogFile {
 
     std::istream* stream_ = nullptr;
     std::string raw_;
-    LogTokens tokens_;
+    std::wstring wide_;
+    LogTokenViews tokens_;
     LogLine line_;
   };
 };
 
 // Splits at runs of space, tab, CR, LF, vertical tab and form feed; no empty tokens.
 void splitLogTokens(const std::wstring& text, LogTokens& tokens);
+void splitLogTokens(std::wstring_view text, LogTokenViews& tokens);
 
 }  // namespace Dravo

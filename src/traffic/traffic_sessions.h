@@ -3,7 +3,7 @@
 // session to the measured domains of the day it ended.
 
 #include <cstdint>
-#include <map>
+#include <unordered_map>
 #include <string>
 
 #include "provider/provider_types.h"
@@ -24,8 +24,10 @@ struct PopSession {
   std::uint64_t second = 0;
 };
 
-using SmtpSessions = std::map<std::uint32_t, SmtpSession>;
-using PopSessions = std::map<std::uint32_t, PopSession>;
+// Hashed: sessions that never log their end stay for the whole call, and a long period
+// gathers tens of thousands of them.
+using SmtpSessions = std::unordered_map<std::uint32_t, SmtpSession>;
+using PopSessions = std::unordered_map<std::uint32_t, PopSession>;
 
 void processSMTPTraffic(const DravoLogFile::LogLine& line, SmtpSessions& sessions, TrafficMap& traffic);
 void processPOPTraffic(const DravoLogFile::LogLine& line, PopSessions& sessions, TrafficMap& traffic);

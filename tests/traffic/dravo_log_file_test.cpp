@@ -90,6 +90,20 @@ TEST(TrafficLogLineParse, SessionIdIsHexInBrackets) {
   EXPECT_EQ(parsedLine("a [FFFFFFFF] SMTP 06 Dec 2026 07:05:13 +0000 x").sessionId, 0xFFFFFFFFu);
 }
 
+TEST(TrafficLogLineParse, UnusualFieldShapesReadAsTheCLibraryReadsThem) {
+  const DravoLogFile::LogLine usual = parsedLine("a [0000001A] SMTP 06 Dec 2026 07:05:13 +0000 x");
+  const DravoLogFile::LogLine odd = parsedLine("a [1a] SMTP 6th Dec 2026AD 7:5:13 +0000 x");
+  EXPECT_EQ(odd.sessionId, usual.sessionId);
+  EXPECT_EQ(odd.time.wYear, usual.time.wYear);
+  EXPECT_EQ(odd.time.wDay, usual.time.wDay);
+  EXPECT_EQ(odd.time.wHour, usual.time.wHour);
+  EXPECT_EQ(odd.time.wMinute, usual.time.wMinute);
+  EXPECT_EQ(odd.time.wSecond, usual.time.wSecond);
+  EXPECT_EQ(parsedLine("a [0x1A] SMTP 06 Dec 2026 07:05:13 +0000 x").sessionId, 0x1Au);
+  EXPECT_EQ(parsedLine("a [123456789] SMTP 06 Dec 2026 07:05:13 +0000 x").sessionId, 0x12345678u)
+      << "eight digits at most";
+}
+
 TEST(TrafficMonthNames, ExactNamesOnly) {
   EXPECT_EQ(Dravo::monthStrToInt(L"Jan"), 1);
   EXPECT_EQ(Dravo::monthStrToInt(L"Dec"), 12);

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The traffic reader against its floor (line counting of the same files) and against a
+# plain script of the same rules, on generated logs of each size given in megabytes.
+# Usage: bench/run_traffic_bench.sh [MEGABYTES...]   (default: 10 100 1000)
+# BUILD_DIR (default build/x86_64) holds bin/traffic_bench.exe and the Wine prefix;
+# WORK_DIR (default a fresh folder under /tmp) receives the logs, one size at a time.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${BUILD_DIR:-$top/build/x86_64}" && pwd)
+work=${WORK_DIR:-$(mktemp -d /tmp/traffic-bench.XXXXXX)}
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(10 100 1000)
+
+bench() {
+  "$top/scripts/wine-run.sh" /usr/lib/wine/wine64 "$build/wineprefix" "$build/bin/traffic_bench.exe" "$@" | tr -d '\r'
+}
+
+printf '%8s %10s %8s %9s %9s %10s %13s %14s %8s\n' MB lines "floor s" "module s" "script s" lines/s \
+  module/floor script/module "peak MB"
+for size in "${sizes[@]}"; do
+  logs="$work/$size"
+  windows="Z:${logs//\//\\}\\"
+  bench generate "$windows" "$size" >/dev/null
+  # MB lines floor module lines/s ratio peak [MISMATCH]
+  read -r mb lines floor module rate _ peak mismatch < <(bench measure "$windows" | tail -n 1)
+  script=$(python3 "$top/bench/traffic_script.py" "$logs" || true)
+  script_s=$(sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$script")
+  [[ $script == *MISMATCH* ]] && mismatch="$mismatch script MISMATCH"
+  [ "$(sed -n 's/^lines=\([0-9]*\).*/\1/p' <<<"$script")" = "$lines" ] || mismatch="$mismatch script lines differ"
+  awk -v mb="$mb" -v lines="$lines" -v floor="$floor" -v module="$module" -v script="$script_s" -v rate="$rate" \
+    -v peak="$peak" -v note="$mismatch" 'BEGIN {
+      printf "%8s %10s %8.2f %9.2f %9.2f %10.0f %13.2f %14.1f %8s %s\n",
+             mb, lines, floor, module, script, rate, module / floor, script / module, peak, note }'
+  rm -rf "$logs" "$logs.expected"
+done
+[ -n "${WORK_DIR:-}" ] || rmdir "$work"
