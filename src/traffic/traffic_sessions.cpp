@@ -89,13 +89,15 @@ void processSMTPTraffic(const Line& line, SmtpSessions& sessions, TrafficMap& tr
     return;
   }
   SmtpSession& session = sessions[line.sessionId];
-  const std::wstring sender = message.parameter(L"MAIL FROM:");
+  // Both keywords end in a colon, which no case mapping makes: most lines have none.
+  const bool mayName = message.text.find(L':') != std::wstring::npos;
+  const std::wstring sender = mayName ? message.parameter(L"MAIL FROM:") : std::wstring();
   if (!sender.empty()) {
     if (!session.sender.empty()) {
       throwRuntimeError(L"Multi MAIL FROM: headers detected", site("Dravo::processSMTPTraffic", __LINE__));
     }
     session.sender = addressPart(sender);
-  } else {
+  } else if (mayName) {
     const std::wstring recipient = message.parameter(L"RCPT TO:");
     if (!recipient.empty()) session.recipients.push_back(addressPart(recipient));
   }
