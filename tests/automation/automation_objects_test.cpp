@@ -31,14 +31,13 @@ TEST_F(AutomationOnStandin, EachMemberNameIsLookedUpOncePerHelper) {
   EXPECT_EQ(server.count(L"API.GetIDsOfNames(lastErr)"), 1u);
   api.invoke(L"lastErr", DISPATCH_PROPERTYGET);
   EXPECT_EQ(server.count(L"API.GetIDsOfNames(lastErr)"), 1u);
-}
 
-TEST_F(AutomationOnStandin, AHelperCopiedBeforeItsFirstCallLooksUpOnItsOwn) {
-  ApiObject api;
-  ApiObject copy = api;
+  // A helper copied before its first call looks up on its own.
+  ApiObject fresh;
+  ApiObject early = fresh;
   server.clearJournal();
-  api.lastErr();
-  copy.lastErr();
+  fresh.lastErr();
+  early.lastErr();
   EXPECT_EQ(server.count(L"API.GetIDsOfNames(LastErr)"), 2u);
 }
 
@@ -86,7 +85,7 @@ TEST_F(AutomationOnStandin, LastErrIsReadFromTheObjectCalled) {
   EXPECT_EQ(server.calls().back(), L"Domain.LastErr()");
 }
 
-TEST_F(AutomationOnStandin, AResultWithoutObjectLeavesTheChildEmpty) {
+TEST_F(AutomationOnStandin, AnEmptyChildOrAFailedInvokeRaisesWithItsCode) {
   ApiObject api;
   server.failLastErr(L"OpenDomain", 1, -1);  // the server answers without an object
   const Variant none = api.openDomain(L"missing.example");
@@ -98,10 +97,7 @@ TEST_F(AutomationOnStandin, AResultWithoutObjectLeavesTheChildEmpty) {
   } catch (const ComError& e) {
     EXPECT_EQ(e.error(), E_POINTER);
   }
-}
-
-TEST_F(AutomationOnStandin, InvokeFailuresCarryCodeAndDescription) {
-  ApiObject api;
+  // Invoke failures carry their code and description.
   server.failInvoke(L"GetDomainList", 1, static_cast<HRESULT>(0x80040301), L"store offline");
   try {
     api.getDomainList();

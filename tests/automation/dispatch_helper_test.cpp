@@ -32,19 +32,15 @@ class DispatchHelperOnSystemObjects : public ::testing::Test {
   }
 };
 
-TEST_F(DispatchHelperOnSystemObjects, NullProgIdIsInvalidArgument) {
+TEST_F(DispatchHelperOnSystemObjects, CreationFailuresAndBracedClassIds) {
   const vexception e = failureOf([] { DispatchHelper helper(nullptr); });
   EXPECT_EQ(e.message(), L"COM Error 80070057 (" + systemText(E_INVALIDARG) + L") at Can't CreateInstance((null))");
   EXPECT_EQ(e.trace().front().function, "DispatchHelper::CreateInstance");
-}
-
-TEST_F(DispatchHelperOnSystemObjects, UnknownProgIdCarriesTheSystemWords) {
-  const vexception e = failureOf([] { DispatchHelper helper(L"No.Such.Object"); });
   // The system has no text of its own for this code, so the fallback wording shows.
-  EXPECT_EQ(e.message(), L"COM Error 800401F3 (Unknown error 0x800401F3) at Can't CreateInstance(No.Such.Object)");
-}
+  EXPECT_EQ(failureOf([] { DispatchHelper helper(L"No.Such.Object"); }).message(),
+            L"COM Error 800401F3 (Unknown error 0x800401F3) at Can't CreateInstance(No.Such.Object)");
 
-TEST_F(DispatchHelperOnSystemObjects, BracedTextIsReadAsClassId) {
+  // Braced text is read as a class id.
   const vexception unknown =
       failureOf([] { DispatchHelper helper(L"{0BADC0DE-0000-0000-0000-000000000000}"); });
   EXPECT_EQ(unknown.message().rfind(L"COM Error 80040154 (", 0), 0u) << "class not registered, not a ProgID failure";

@@ -13,7 +13,7 @@ namespace {
 using testing::HasSubstr;
 using testing::StartsWith;
 
-TEST(MailmgrHelp, ToolHelpListsEveryGroupOnStandardOutput) {
+TEST(MailmgrHelp, ToolGroupAndCommandHelpOnStandardOutput) {
   for (const wchar_t* form : {L"--help", L"-h", L"help"}) {
     const MailmgrRun run = runMailmgr({form});
     EXPECT_EQ(run.exitCode, 0u);
@@ -23,9 +23,6 @@ TEST(MailmgrHelp, ToolHelpListsEveryGroupOnStandardOutput) {
     }
     EXPECT_EQ(run.err, "");
   }
-}
-
-TEST(MailmgrHelp, GroupAndCommandHelp) {
   const MailmgrRun group = runMailmgr({L"domain", L"--help"});
   EXPECT_EQ(group.exitCode, 0u);
   EXPECT_THAT(group.out, StartsWith("Usage: mailmgr domain <command>"));
@@ -40,7 +37,7 @@ TEST(MailmgrHelp, GroupAndCommandHelp) {
   EXPECT_EQ(runMailmgr({L"domain", L"create", L"-h"}).out, command.out);
 }
 
-TEST(MailmgrUsage, UnknownCommandExitsTwoWithTheUsageLine) {
+TEST(MailmgrUsage, UnknownOrMissingCommandOrArgumentExitsTwoWithTheUsageLine) {
   const MailmgrRun run = runMailmgr({L"frob"});
   EXPECT_EQ(run.exitCode, 2u);
   EXPECT_EQ(run.out, "");
@@ -49,9 +46,6 @@ TEST(MailmgrUsage, UnknownCommandExitsTwoWithTheUsageLine) {
             "Run 'mailmgr --help' for the commands.\n");
   EXPECT_THAT(runMailmgr({L"domain", L"frob"}).err,
               StartsWith("mailmgr: unknown command 'domain frob'\nUsage: mailmgr domain <command>"));
-}
-
-TEST(MailmgrUsage, MissingCommandOrArgumentExitsTwo) {
   const MailmgrRun none = runMailmgr({});
   EXPECT_EQ(none.exitCode, 2u);
   EXPECT_THAT(none.err, StartsWith("mailmgr: missing command\n"));
@@ -91,15 +85,12 @@ TEST(MailmgrUsage, BadValuesExitTwoBeforeTheModuleIsAsked) {
     EXPECT_THAT(run.err, HasSubstr("\nUsage: mailmgr "));
     EXPECT_EQ(run.out, "");
   }
+  // Non-ASCII arguments arrive intact and come back in UTF-8.
+  EXPECT_THAT(runMailmgr({L"mailname", L"create", L"b\u00fccher-\u4e2d"}).err,
+              StartsWith(utf8(L"mailmgr: invalid mail address 'b\u00fccher-\u4e2d'")));
 }
 
-TEST(MailmgrUsage, NonAsciiArgumentsArriveIntactAndComeBackInUtf8) {
-  const MailmgrRun run = runMailmgr({L"mailname", L"create", L"b\u00fccher-\u4e2d"});
-  EXPECT_EQ(run.exitCode, 2u);
-  EXPECT_THAT(run.err, StartsWith(utf8(L"mailmgr: invalid mail address 'b\u00fccher-\u4e2d'")));
-}
-
-TEST(MailmgrServer, SupportsPrintsATableAndParseableJson) {
+TEST(MailmgrServer, SupportsAndAbilitiesAsTableAndJson) {
   const MailmgrRun run = runMailmgr({L"server", L"supports", L"0", L"19", L"77", L"78", L"-1"});
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_EQ(run.out, "CODE  SUPPORTED\n   0  yes\n  19  no\n  77  yes\n  78  no\n  -1  no\n");
@@ -112,14 +103,11 @@ TEST(MailmgrServer, SupportsPrintsATableAndParseableJson) {
   EXPECT_FALSE(rows[0][L"supported"].boolean);
   EXPECT_EQ(rows[1][L"code"].number, 72);
   EXPECT_TRUE(rows[1][L"supported"].boolean);
-}
 
-TEST(MailmgrServer, AbilitiesAreTheProvidersSupportedCodes) {
-  const MailmgrRun run = runMailmgr({L"server", L"abilities"});
-  EXPECT_EQ(run.exitCode, 0u);
-  EXPECT_EQ(run.out, "0-18\n21-32\n34-40\n42-43\n45\n47-50\n53-54\n56\n59-67\n69-72\n74-77\n");
-  const JsonNode json = parseJson(runMailmgr({L"server", L"abilities", L"--json"}).out);
-  EXPECT_EQ(json[L"supported"].items.size(), 65u);
+  const MailmgrRun abilities = runMailmgr({L"server", L"abilities"});
+  EXPECT_EQ(abilities.exitCode, 0u);
+  EXPECT_EQ(abilities.out, "0-18\n21-32\n34-40\n42-43\n45\n47-50\n53-54\n56\n59-67\n69-72\n74-77\n");
+  EXPECT_EQ(parseJson(runMailmgr({L"server", L"abilities", L"--json"}).out)[L"supported"].items.size(), 65u);
 }
 
 TEST(MailmgrServer, ServiceNames) {
@@ -153,7 +141,7 @@ TEST(MailmgrServer, InfoShowsWhatItCanAndItsExitCodeTellsWhetherAllWorked) {
   EXPECT_EQ(text.exitCode, run.exitCode);
 }
 
-TEST(MailmgrModule, AFailingModuleOperationExitsOneWithItsMessage) {
+TEST(MailmgrModule, FailingOrMissingModuleExitsOneWithItsMessage) {
   // The domain "nowhere.invalid" does not exist on any mail server, so the module raises
   // whatever stage it is at; the tool must report, not crash.
   const MailmgrRun run = runMailmgr({L"mailname", L"show", L"info@nowhere.invalid"});
@@ -169,9 +157,8 @@ TEST(MailmgrModule, AFailingModuleOperationExitsOneWithItsMessage) {
   const MailmgrRun verbose = runMailmgr({L"--verbose", L"mailname", L"show", L"info@nowhere.invalid"});
   EXPECT_EQ(verbose.exitCode, 1u);
   EXPECT_THAT(verbose.err, HasSubstr("\n   at "));
-}
 
-TEST(MailmgrModule, AModuleThatCannotBeLoadedIsAFailureNotACrash) {
+  // A module that cannot be loaded is a failure, not a crash.
   const MailmgrRun missing = runMailmgr({L"--dll", L"no-such-module.dll", L"server", L"info"});
   EXPECT_EQ(missing.exitCode, 1u);
   EXPECT_THAT(missing.err, StartsWith("mailmgr: cannot load the module "));

@@ -19,11 +19,8 @@ vexception caughtThrough(Failure failure) {
   return vexception(L"nothing thrown");
 }
 
-TEST(ContextHandler, ReturnsTheWorkResultUntouched) {
+TEST(ContextHandler, ReturnsTheResultAndStandardExceptionsBecomeMessages) {
   EXPECT_EQ(withContext(L"c", "f", 1, [] { return 41 + 1; }), 42);
-}
-
-TEST(ContextHandler, StandardExceptionsBecomeMessagesWithTheContextSite) {
   const vexception e = caughtThrough(std::out_of_range("index 7"));
   EXPECT_EQ(e.message(), L"index 7");
   EXPECT_EQ(fullText(e), L"index 7\n   at Doing('x')(test::wrapper line 12)");
@@ -37,18 +34,15 @@ TEST(ContextHandler, ModuleExceptionsKeepMessageAndTraceAndGainTheSite) {
   EXPECT_EQ(e.trace().back().source, L"Doing('x')");
 }
 
-TEST(ContextHandler, ComErrorsUseTheContextAsWhere) {
+TEST(ContextHandler, ComErrorsUseTheContextAsWhereAndAnythingElseIsUnexpected) {
   const vexception e = caughtThrough(ComError(static_cast<HRESULT>(0x80040205), L"desc"));
   EXPECT_EQ(e.message(), L"COM Error 80040205 (IDispatch error #5, desc) at Doing('x')");
   ASSERT_EQ(e.trace().size(), 1u);
   EXPECT_EQ(e.trace().front().function, "test::wrapper");
   EXPECT_TRUE(e.trace().front().source.empty());
-}
-
-TEST(ContextHandler, AnythingElseIsAnUnexpectedError) {
-  const vexception e = caughtThrough(42);
-  EXPECT_EQ(e.message(), L"Unexpected error");
-  EXPECT_EQ(e.trace().front().source, L"Doing('x')");
+  const vexception other = caughtThrough(42);
+  EXPECT_EQ(other.message(), L"Unexpected error");
+  EXPECT_EQ(other.trace().front().source, L"Doing('x')");
 }
 
 }  // namespace

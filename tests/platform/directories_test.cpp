@@ -16,9 +16,7 @@ TEST(MakeDirs, MakesEveryMissingLevelAndAcceptsExistingOnes) {
   makeDirs(scratch / L"a\\b\\c");
   makeDirs(scratch / L"a\\d\\");
   EXPECT_EQ(ScratchDir::tree(scratch.path()), (std::vector<std::wstring>{L"a\\", L"a\\b\\", L"a\\b\\c\\", L"a\\d\\"}));
-}
-
-TEST(MakeDirs, ARootThatDoesNotExistRaisesInsteadOfClimbingForever) {
+  // A root that does not exist raises instead of climbing forever.
   EXPECT_THROW(makeDirs(L"Q:\\nowhere\\deeper"), vosexception);
   EXPECT_THROW(makeDirs(L""), vosexception);
 }
@@ -31,7 +29,7 @@ TEST(MakeDir, AnExistingFolderRaisesAlreadyExistsNamingIt) {
   EXPECT_THROW(makeDir(scratch / L"no\\parent"), VPathNotFoundException);
 }
 
-TEST(RemoveDir, WithoutForceAReadOnlyFileStopsItNamingTheFile) {
+TEST(RemoveDir, AReadOnlyFileStopsItUnlessForced) {
   ScratchDir scratch;
   const std::wstring root = scratch.dir(L"tree");
   scratch.file(L"tree\\sub\\plain.txt");
@@ -40,11 +38,8 @@ TEST(RemoveDir, WithoutForceAReadOnlyFileStopsItNamingTheFile) {
   EXPECT_EQ(failureText<VAccessDeniedException>([&] { removeDir(root, false); }),
             osText(5, L"delete file " + locked) + L"\n   at (removeDir line 186)");
   EXPECT_TRUE(ScratchDir::exists(locked));
-}
 
-TEST(RemoveDir, WithForceTheWholeTreeGoesReadOnlyEntriesIncluded) {
-  ScratchDir scratch;
-  const std::wstring root = scratch.dir(L"tree");
+  // With force the whole tree goes, read-only entries included.
   makeReadOnly(scratch.file(L"tree\\top.txt"));
   makeReadOnly(scratch.file(L"tree\\sub\\deep\\readonly.txt"));
   scratch.file(L"tree\\sub\\plain.txt");
@@ -54,17 +49,13 @@ TEST(RemoveDir, WithForceTheWholeTreeGoesReadOnlyEntriesIncluded) {
   EXPECT_TRUE(ScratchDir::exists(scratch.path()));
 }
 
-TEST(RemoveDir, AFileInUseStopsEvenAForcedRemoval) {
+TEST(RemoveDir, AFileInUseOrAMissingFolderRaises) {
   ScratchDir scratch;
   const std::wstring root = scratch.dir(L"tree");
   const std::wstring busy = scratch.file(L"tree\\busy.txt");
   LockedFile held(busy);
   EXPECT_EQ(failureText<VSharingViolationException>([&] { removeDir(root, true); }),
             osText(32, L"delete file " + busy) + L"\n   at (removeDir line 186)");
-}
-
-TEST(RemoveDir, AMissingFolderRaisesNamingTheFolder) {
-  ScratchDir scratch;
   const std::wstring missing = scratch / L"missing";
   const auto e = caught<vosexception>([&] { removeDir(missing, false); });
   ASSERT_TRUE(e);

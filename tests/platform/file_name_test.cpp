@@ -6,22 +6,16 @@
 
 namespace {
 
-TEST(PathHelpers, WithBackslashAddsOneOnlyWhenMissing) {
+TEST(PathHelpers, BackslashTrimNameAndParent) {
   EXPECT_EQ(withBackslash(L"C:\\a"), L"C:\\a\\");
   EXPECT_EQ(withBackslash(L"C:\\a\\"), L"C:\\a\\");
   EXPECT_EQ(withBackslash(L"a/"), L"a/\\") << "only a backslash counts";
   EXPECT_EQ(withBackslash(L""), L"\\");
-}
-
-TEST(PathHelpers, TrimRemovesEveryCharacterOfTheSetAtItsEndOnly) {
   EXPECT_EQ(trimRight(L"\\a\\b\\/\\", L"\\/"), L"\\a\\b");
   EXPECT_EQ(trimLeft(L"/\\a\\b\\", L"\\/"), L"a\\b\\");
   EXPECT_EQ(trimRight(L"\\/\\", L"\\/"), L"");
   EXPECT_EQ(trimLeft(L"", L"\\/"), L"");
   EXPECT_EQ(trimRight(L"abc", L""), L"abc");
-}
-
-TEST(PathHelpers, NameAndParentSplitAtTheLastSeparator) {
   EXPECT_EQ(fileNamePart(L"C:\\a\\b.txt"), L"b.txt");
   EXPECT_EQ(fileNamePart(L"b.txt"), L"b.txt");
   EXPECT_EQ(parentDir(L"C:\\a\\b.txt"), L"C:\\a");

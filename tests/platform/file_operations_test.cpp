@@ -7,14 +7,10 @@
 
 namespace {
 
-TEST(RemoveFile, AMissingFileIsNoError) {
+TEST(RemoveFile, AMissingFileIsNoErrorAReadOnlyOneNeedsForce) {
   ScratchDir scratch;
   removeFile(scratch / L"missing.txt", false);
   removeFile(scratch / L"missing.txt", true);
-}
-
-TEST(RemoveFile, AReadOnlyFileNeedsForce) {
-  ScratchDir scratch;
   const std::wstring path = scratch.file(L"readonly.txt");
   ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(failureText<VAccessDeniedException>([&] { removeFile(path, false); }),

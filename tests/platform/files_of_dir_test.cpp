@@ -14,19 +14,14 @@ class FilesOfDir : public ::testing::Test {
   ScratchDir scratch;
 };
 
-TEST_F(FilesOfDir, AnEmptyFolderAddsNothingAndKeepsWhatTheListHeld) {
+TEST_F(FilesOfDir, NoMatchesAddNothingAndKeepWhatTheListHeld) {
   const std::wstring empty = scratch.dir(L"empty");
   Paths out{L"kept"};
   filesOfDir(out, empty, listFiles | listDirectories | listRecursive, L"*.*");
   filesOfDir(out, empty + L"\\", listFiles, L"*.txt");
+  scratch.file(L"empty\\a.log");
+  filesOfDir(out, empty, listFiles | listRecursive, L"*.txt");
   EXPECT_EQ(out, Paths{L"kept"});
-}
-
-TEST_F(FilesOfDir, AnExistingFolderWithoutMatchesAddsNothing) {
-  scratch.file(L"dir\\a.log");
-  Paths out;
-  filesOfDir(out, scratch / L"dir", listFiles | listRecursive, L"*.txt");
-  EXPECT_TRUE(out.empty());
 }
 
 TEST_F(FilesOfDir, AMissingFolderRaisesNamingIt) {
@@ -36,11 +31,8 @@ TEST_F(FilesOfDir, AMissingFolderRaisesNamingIt) {
             osText(3, L"Enum files in directory " + missing + L"") + L"\n   at (filesOfDir line 878)");
   EXPECT_THROW(filesOfDir(out, missing + L"\\", listRecursive, L"*.*"), VPathNotFoundException);
   EXPECT_TRUE(out.empty());
-}
-
-TEST_F(FilesOfDir, AFileTakenForAFolderRaisesTheSystemsError) {
+  // A file taken for a folder: the system's error.
   const std::wstring file = scratch.file(L"plain.txt");
-  Paths out;
   const auto e = caught<vosexception>([&] { filesOfDir(out, file, listFiles, L"*"); });
   ASSERT_TRUE(e);
   EXPECT_EQ(fullText(*e), osText(e->code(), L"Enum files in directory " + file) + L"\n   at (filesOfDir line 880)");
@@ -63,20 +55,15 @@ class NestedFilesOfDir : public FilesOfDir {
   }
 };
 
-TEST_F(NestedFilesOfDir, RecursionListsOwnMatchesFirstThenEachSubfolderDepthFirst) {
+TEST_F(NestedFilesOfDir, OwnMatchesFirstThenEachSubfolderDepthFirst) {
   EXPECT_EQ(list(root, listFiles | listRecursive, L"*.txt"),
             (Paths{at(L"a.txt"), at(L"b.txt"), at(L"d1\\x.txt"), at(L"d1\\d1a\\y.txt"), at(L"d2\\z.txt")}));
-}
-
-TEST_F(NestedFilesOfDir, FoldersAloneLeaveOutFilesAndTheDotEntries) {
+  // Folders alone leave out files and the dot entries.
   EXPECT_EQ(list(root + L"\\", listDirectories | listRecursive, L"*.*"), (Paths{at(L"d1"), at(L"d2"), at(L"d1\\d1a")}));
-}
-
-TEST_F(NestedFilesOfDir, WithoutRecursionOnlyTheFolderItselfIsListed) {
+  // Without recursion only the folder itself is listed.
   EXPECT_EQ(list(root, listFiles | listDirectories, L"*"),
             (Paths{at(L"a.txt"), at(L"b.txt"), at(L"d1"), at(L"d2"), at(L"top.log")}));
+  EXPECT_TRUE(list(root, listRecursive, L"*.*").empty()) << "recursion alone adds nothing";
 }
-
-TEST_F(NestedFilesOfDir, RecursionAloneAddsNothing) { EXPECT_TRUE(list(root, listRecursive, L"*.*").empty()); }
 
 }  // namespace

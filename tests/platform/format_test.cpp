@@ -4,11 +4,8 @@
 
 namespace {
 
-TEST(Format, WideStringArgumentsAndNumbers) {
+TEST(Format, WideStringsNumbersAndCapacityBoundaries) {
   EXPECT_EQ(format(L"%s=%d (%08X)", L"name", -3, 0xABCu), L"name=-3 (00000ABC)");
-}
-
-TEST(Format, CapacityBoundaries) {
   const std::wstring ninetyNine(99, L'x'), hundred(100, L'y'), long_(5000, L'z');
   EXPECT_EQ(format(L"%s", ninetyNine.c_str()), ninetyNine);
   EXPECT_EQ(format(L"%s", hundred.c_str()), hundred);

@@ -36,12 +36,6 @@ TEST_F(LogManagerTest, WithDebugAbsentTheEventLogTakesLevelsThreeToFive) {
   EXPECT_EQ(sharedSwitches(), (Bytes{0, 0, 1, 1, 1, 1, /*event log*/ 0, 0, 0, 1, 1, 1, /*started*/ 0}));
 }
 
-TEST_F(LogManagerTest, WithDebugOnTheEventLogTakesEveryLevel) {
-  config.setNumber(L"Debug", 1);
-  LogManager::instance();
-  EXPECT_EQ(sharedSwitches(), (Bytes{0, 0, 1, 1, 1, 1, /*event log*/ 1, 1, 1, 1, 1, 1, /*started*/ 0}));
-}
-
 TEST_F(LogManagerTest, ARecordAnotherModuleMadeFirstDecides) {
   config.setNumber(L"Debug", 1);
   const Bytes theirs{1, 0, 1, 0, 1, 0, 0, 1, 0, 1, 0, 1, 1};

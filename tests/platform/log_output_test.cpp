@@ -87,18 +87,18 @@ TEST_F(LogOutput, ACaughtExceptionShowsOnlyItsMessageWhenDebugIsOffAndTheEventLo
   EXPECT_EQ(run("exception"), utf8(sampleMessage));
   ASSERT_EQ(reports.size(), 1u);
   expectReport(0, EVENTLOG_ERROR_TYPE, sampleFullText);
-}
-
-TEST_F(LogOutput, ACaughtExceptionShowsItsTraceWhenDebugIsOn) {
-  registerMessageFile();
   config.setNumber(L"Debug", 1);
-  EXPECT_EQ(run("exception"), utf8(sampleFullText));
+  reports.clear();
+  EXPECT_EQ(run("exception"), utf8(sampleFullText)) << "with Debug on";
   EXPECT_EQ(reports.size(), 1u);
 }
 
 TEST_F(LogOutput, ACaughtExceptionShowsItsTraceWhenTheEventLogCouldNotBeRegistered) {
   EXPECT_EQ(run("exception"), utf8(sampleFullText));
   EXPECT_TRUE(reports.empty());
+  EXPECT_EQ(run("text"),
+            "Gr\xC3\xBC\xC3\x9F"
+            "e \xE2\x82\xAC ok\nsecond") << "the console gets UTF-8";
 }
 
 TEST_F(LogOutput, ARefusedReportShowsTheTraceAndTheNextReportRegistersAgain) {
@@ -108,12 +108,6 @@ TEST_F(LogOutput, ARefusedReportShowsTheTraceAndTheNextReportRegistersAgain) {
   expectReport(0, EVENTLOG_ERROR_TYPE, sampleFullText);
   expectReport(1, EVENTLOG_ERROR_TYPE, L"after");
   EXPECT_EQ(kinds, "RDRD") << "the refused source is closed and a new one registered";
-}
-
-TEST_F(LogOutput, TheConsoleGetsUtf8) {
-  EXPECT_EQ(run("text"),
-            "Gr\xC3\xBC\xC3\x9F"
-            "e \xE2\x82\xAC ok\nsecond");
 }
 
 }  // namespace

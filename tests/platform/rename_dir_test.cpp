@@ -48,16 +48,14 @@ TEST_F(RenameDir, ReplacingAnExistingFolderMovesEveryEntryIntoIt) {
   EXPECT_EQ(ScratchDir::content(target + L"\\sub\\c.txt"), "C");
 }
 
-TEST_F(RenameDir, AnExistingFolderWithoutReplaceIsRefused) {
+TEST_F(RenameDir, AnExistingFolderWithoutReplaceOrAFileIsRefused) {
   scratch.dir(L"target");
   EXPECT_EQ(failureText([&] { renameDir(source, target, false); }), L"Run-Time error: Directory " + target +
                                                                         L" already exists\n   at (renameDir line 809)" +
                                                                         context(source, target));
   EXPECT_EQ(ScratchDir::tree(source), sourceTree);
-}
-
-TEST_F(RenameDir, AnExistingFileIsRefusedEvenWithReplace) {
-  const std::wstring file = scratch.file(L"target", "file");
+  // An existing file is refused even with replace.
+  const std::wstring file = scratch.file(L"file", "file");
   LockedFile held(file);  // keeps the system from replacing it by itself
   EXPECT_EQ(failureText([&] { renameDir(source, file, true); }),
             L"Run-Time error: File " + file + L" already exists\n   at (renameDir line 811)" + context(source, file));

@@ -34,7 +34,7 @@ VSID worldSid() {
   return VSID::adopt(sid);
 }
 
-TEST(VSID, CurrentUserIsTheTokensUserWithOrWithoutAThreadToken) {
+TEST(VSID, CurrentUserIsTheTokensUserAndCopiesOwnTheirSid) {
   const std::vector<BYTE> expected = processUser();
   const VSID user = VSID::currentUser();
   ASSERT_FALSE(user.empty());
@@ -44,10 +44,8 @@ TEST(VSID, CurrentUserIsTheTokensUserWithOrWithoutAThreadToken) {
   const VSID impersonated = VSID::currentUser();
   RevertToSelf();
   EXPECT_TRUE(EqualSid(impersonated.get(), const_cast<BYTE*>(expected.data())));
-}
 
-TEST(VSID, CopiesOwnTheirSidAndInvalidSidsLeaveItEmpty) {
-  const VSID user = VSID::currentUser();
+  // Copies own their SID; invalid SIDs leave it empty.
   VSID copy(user);
   EXPECT_NE(copy.get(), user.get());
   EXPECT_TRUE(EqualSid(copy.get(), user.get()));
@@ -178,7 +176,7 @@ TEST(SetPrivilege, SwitchesAPrivilegeOfTheProcessToken) {
   EXPECT_FALSE(privilegeEnabled(L"SeSecurityPrivilege"));
 }
 
-TEST(SetPrivilege, APrivilegeTheTokenLacksRaises1300ThoughTheAdjustingCallSucceeds) {
+TEST(SetPrivilege, ALackingOrUnknownPrivilegeRaises) {
   ThreadWithoutPrivilege restricted(L"SeSecurityPrivilege");
   {
     // The premise: the system call itself reports success.
@@ -193,12 +191,10 @@ TEST(SetPrivilege, APrivilegeTheTokenLacksRaises1300ThoughTheAdjustingCallSuccee
   ASSERT_TRUE(e);
   EXPECT_EQ(e->code(), 1300u);
   EXPECT_EQ(fullText(*e), osText(1300, L"AdjustTokenPrivileges") + L"\n   at (setPrivilege line 762)");
-}
 
-TEST(SetPrivilege, AnUnknownPrivilegeNameRaisesFromTheLookup) {
-  const auto e = caught<vosexception>([] { setPrivilege(L"SeNoSuchPrivilege", true); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(fullText(*e), osText(e->code(), L"LookupPrivilegeValue") + L"\n   at (setPrivilege line 752)");
+  const auto unknown = caught<vosexception>([] { setPrivilege(L"SeNoSuchPrivilege", true); });
+  ASSERT_TRUE(unknown);
+  EXPECT_EQ(fullText(*unknown), osText(unknown->code(), L"LookupPrivilegeValue") + L"\n   at (setPrivilege line 752)");
 }
 
 }  // namespace

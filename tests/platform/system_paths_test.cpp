@@ -9,12 +9,9 @@
 
 namespace {
 
-TEST(ModuleName, NullIsTheProgramAndAHandleIsThatModule) {
+TEST(ModuleName, NullIsTheProgramAHandleThatModuleAndNoModuleRaises) {
   EXPECT_TRUE(equalsNoCase(fileNamePart(moduleName(nullptr)), L"platform_tests.exe")) << moduleName(nullptr);
   EXPECT_TRUE(equalsNoCase(fileNamePart(moduleName(GetModuleHandleW(L"kernel32"))), L"kernel32.dll"));
-}
-
-TEST(ModuleName, AHandleOfNoModuleRaisesWithItsSite) {
   const auto e = caught<vosexception>([] { moduleName(reinterpret_cast<HMODULE>(std::uintptr_t{0x10})); });
   ASSERT_TRUE(e);
   EXPECT_EQ(fullText(*e), osText(e->code(), L"GetModuleFileName") + L"\n   at (moduleName line 182)");
@@ -37,7 +34,7 @@ TEST(TempPath, IsAnExistingFolderEndingInABackslash) {
   EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
 }
 
-TEST(TempFileName, MakesANewFileWithThePrefixEachTime) {
+TEST(TempFileName, MakesANewFileWithThePrefixEachTimeOrRaisesNamingTheFolder) {
   ScratchDir scratch;
   const std::wstring first = tempFileName(L"dvt", scratch.path());
   const std::wstring second = tempFileName(L"dvt", scratch.path());
@@ -46,10 +43,7 @@ TEST(TempFileName, MakesANewFileWithThePrefixEachTime) {
   EXPECT_EQ(fileNamePart(first).rfind(L"dvt", 0), 0u);
   EXPECT_TRUE(ScratchDir::exists(first)) << "the name is taken by creating the file";
   EXPECT_TRUE(ScratchDir::exists(second));
-}
 
-TEST(TempFileName, AMissingFolderRaisesNamingIt) {
-  ScratchDir scratch;
   const std::wstring missing = scratch / L"missing";
   const auto e = caught<vosexception>([&] { tempFileName(L"dvt", missing); });
   ASSERT_TRUE(e);

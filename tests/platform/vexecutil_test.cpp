@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/exceptions.h"
+#include "platform/strings.h"
 #include "platform/system_paths.h"
 #include "platform/scratch_dir.h"
 
@@ -30,12 +31,7 @@ std::string readAll(HANDLE pipe) {
   return text;
 }
 
-std::wstring fromUtf8(const std::string& text) {
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(size, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
+std::wstring fromUtf8(const std::string& text) { return toWide(text, CP_UTF8); }
 
 // What the child printed after "cmdline:", up to the end of that line, without trailing blanks.
 std::wstring childCommandLine(const std::wstring& output) {

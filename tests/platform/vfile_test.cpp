@@ -33,7 +33,7 @@ TEST(VFile, WrittenBytesReadBackWholeAcrossChunks) {
   EXPECT_EQ(file.read(&one, 1), 0u) << "at the end of the file";
 }
 
-TEST(VFile, ReopeningClosesTheFormerHandleFirst) {
+TEST(VFile, ReopeningClosesTheFormerHandleFirstAndAMissingFileRaises) {
   ScratchDir scratch;
   const std::wstring path = scratch.file(L"a.txt", "abc");
   VFile file(path, GENERIC_READ, 0, OPEN_EXISTING);
@@ -41,13 +41,9 @@ TEST(VFile, ReopeningClosesTheFormerHandleFirst) {
   std::string read;
   file.readAll(read);
   EXPECT_EQ(read, "abc");
-}
-
-TEST(VFile, OpeningAMissingFileRaisesFileNotFoundNamingIt) {
-  ScratchDir scratch;
-  const std::wstring path = scratch / L"missing.txt";
-  EXPECT_EQ(failureText<VFileNotFoundException>([&] { VFile file(path, GENERIC_READ, 0, OPEN_EXISTING); }),
-            osText(2, L"Open file '" + path + L"'") + L"\n   at (VFile::open line 87)");
+  const std::wstring missing = scratch / L"missing.txt";
+  EXPECT_EQ(failureText<VFileNotFoundException>([&] { VFile other(missing, GENERIC_READ, 0, OPEN_EXISTING); }),
+            osText(2, L"Open file '" + missing + L"'") + L"\n   at (VFile::open line 87)");
 }
 
 TEST(VFile, ReadAndWriteThroughTheWrongAccessRaiseWithTheirSites) {

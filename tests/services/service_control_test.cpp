@@ -29,17 +29,14 @@ TEST(ServiceQueries, MissingServiceIsAbsentAndRaisesEverywhereButExistAndStop) {
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, missingName, nullptr, nullptr));
 }
 
-TEST(ServiceQueries, ExistingServiceReportsStateAndStartType) {
+TEST(ServiceQueries, ExistingServiceReportsStateStartTypeAndEffectiveStatus) {
   TestService svc(L"Query");
   EXPECT_TRUE(service::exist(svc.c_str(), nullptr, nullptr));
   SERVICE_STATUS status{};
   EXPECT_EQ(0, service::queryStatusService(status, svc.c_str(), nullptr, nullptr));
   EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), status.dwCurrentState);
   EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), service::serviceStartupType(svc.c_str(), nullptr, nullptr));
-}
-
-TEST(ServiceQueries, EffectiveStatusFollowsStateThenStartType) {
-  TestService svc(L"Eff");
+  // The effective status follows the state, then the start type.
   EXPECT_EQ(1, service::effStatus(svc.c_str(), nullptr, nullptr));
   service::changeStartType(SERVICE_DISABLED, svc.c_str(), nullptr, nullptr);
   EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), service::serviceStartupType(svc.c_str(), nullptr, nullptr));
@@ -92,11 +89,6 @@ TEST(ServiceStart, RefusedStartIsReportedByResultNotException) {
   EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), currentState(svc.name()));
 }
 
-TEST(ServiceControl, StopOfAStoppedServiceReturnsAtOnce) {
-  TestService svc(L"Stopped");
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, svc.c_str(), nullptr, nullptr));
-}
-
 TEST(ServiceControl, StopWaitsThroughAStopWhoseCheckPointGrows) {
   ServiceBehaviour slow;
   slow.stopDelay = 2500;
@@ -107,17 +99,9 @@ TEST(ServiceControl, StopWaitsThroughAStopWhoseCheckPointGrows) {
   EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), currentState(svc.name()));
 }
 
-TEST(ServiceControl, PauseAndContinueReachTheirStates) {
+TEST(ServiceControl, StopPauseAndContinueReachTheirStatesAndARefusedControlRaises) {
   TestService svc(L"Pause");
-  ASSERT_EQ(0u, service::startService(svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_PAUSE, svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_PAUSED), currentState(svc.name()));
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_CONTINUE, svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), currentState(svc.name()));
-}
-
-TEST(ServiceControl, RefusedControlRaisesWithTheControlCode) {
-  TestService svc(L"NoPause");
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, svc.c_str(), nullptr, nullptr));  // stopped already
   // A stopped service takes no pause.
   try {
     service::controlService(SERVICE_CONTROL_PAUSE, svc.c_str(), nullptr, nullptr);
@@ -125,6 +109,11 @@ TEST(ServiceControl, RefusedControlRaisesWithTheControlCode) {
   } catch (const vosexception& e) {
     EXPECT_NE(std::wstring::npos, e.message().find(L"ControlService(2) '" + svc.name() + L"'")) << e.message();
   }
+  ASSERT_EQ(0u, service::startService(svc.c_str(), nullptr, nullptr));
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_PAUSE, svc.c_str(), nullptr, nullptr));
+  EXPECT_EQ(static_cast<DWORD>(SERVICE_PAUSED), currentState(svc.name()));
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_CONTINUE, svc.c_str(), nullptr, nullptr));
+  EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), currentState(svc.name()));
 }
 
 TEST(ServicePolling, IntervalIsATenthOfTheWaitHintWithinOneToTenSeconds) {

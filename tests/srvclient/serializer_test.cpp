@@ -5,7 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/exceptions.h"
 
 namespace {
 
@@ -21,16 +20,6 @@ vserializer::buffer readerOf(const Bytes& bytes) {
     std::memcpy(block.get(), bytes.data(), bytes.size());
   }
   return vserializer::buffer(std::move(block), static_cast<std::uint32_t>(bytes.size()));
-}
-
-template <class Exception, class Work>
-std::wstring messageOf(Work&& work) {
-  try {
-    work();
-  } catch (const Exception& e) {
-    return e.message();
-  }
-  return L"<nothing thrown>";
 }
 
 TEST(SerializerWriting, StringAbIsTheNineWireBytes) {
@@ -61,6 +50,7 @@ TEST(SerializerWriting, LongWritesKeepEveryByte) {
   EXPECT_EQ(reader.position(), reader.size());
 }
 
+// The failure texts, error replies and hostile lengths are read in response_mutation_test.cpp.
 TEST(SerializerReading, RoundTripsWideAndAnsiStrings) {
   vserializer::buffer buffer;
   buffer.writeString(L"ab");
@@ -73,55 +63,10 @@ TEST(SerializerReading, RoundTripsWideAndAnsiStrings) {
   // Size byte 1: 8-bit text in the ANSI code page (1252 here).
   auto ansi = readerOf(Bytes{5, 0, 0, 0, 1, 'c', 'a', 'f', 0xE9});
   EXPECT_EQ(ansi.readString(), L"caf\u00e9");
-}
 
-TEST(SerializerReading, OddStringBlobDropsTheHalfUnit) {
-  auto reader = readerOf(Bytes{4, 0, 0, 0, 2, 'x', 0, 'y'});
-  EXPECT_EQ(reader.readString(), L"x");
-}
-
-TEST(SerializerReading, EveryFailureHasItsText) {
-  using vserializer::invalidprotocol;
-  EXPECT_EQ(messageOf<invalidprotocol>([] {
-              auto r = readerOf(Bytes{1, 2});
-              std::uint32_t v;
-              r.read(4, &v);
-            }),
-            L"Unexpected end of data when read from serializer.");
-  EXPECT_EQ(messageOf<invalidprotocol>([] { readerOf(Bytes{}).readString(); }),
-            L"Unexpected end of data when read C-string from serializer.");
-  EXPECT_EQ(messageOf<invalidprotocol>([] { readerOf(Bytes{0, 0, 0, 0}).readString(); }),
-            L"Invalid Protocol when read C-string from serializer.");
-  EXPECT_EQ(messageOf<invalidprotocol>([] { readerOf(Bytes{3, 0, 0, 0, 3, 'a', 0}).readString(); }),
-            L"Unsupported char size when read C-string from serializer.");
-  EXPECT_EQ(messageOf<invalidprotocol>([] { readerOf(Bytes{0xFF, 0xFF, 0xFF, 0xFF, 9, 0, 0, 0, 2}).readString(); }),
-            L"Double exception on read from serializer");
-}
-
-TEST(SerializerReading, ErrorReplyRaisesTheServicesMessage) {
-  Bytes reply{0xFF, 0xFF, 0xFF, 0xFF};
-  vserializer::buffer message;
-  message.writeString(L"No such setting");
-  const Bytes text = bytesOf(message);
-  reply.insert(reply.end(), text.begin(), text.end());
-  try {
-    readerOf(reply).readString();
-    FAIL() << "no exception";
-  } catch (const vserializer::invalidprotocol&) {
-    FAIL() << "an error reply is not a protocol failure";
-  } catch (const vexception& e) {
-    EXPECT_EQ(e.message(), L"No such setting");
-  }
-}
-
-TEST(SerializerReading, HugeLengthsFailWithoutAllocating) {
-  // A blob claiming nearly 4 GB, and an error reply whose message is itself an error reply.
-  EXPECT_THROW(readerOf(Bytes{0xFE, 0xFF, 0xFF, 0xFF, 2}).readString(), vserializer::invalidprotocol);
-  EXPECT_THROW(readerOf(Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}).readString(),
-               vserializer::invalidprotocol);
-  std::uint32_t length = 0;
-  auto reader = readerOf(Bytes{0, 0, 0, 0});
-  EXPECT_EQ(reader.readBlob(length), nullptr);
+  std::uint32_t length = 7;
+  auto empty = readerOf(Bytes{0, 0, 0, 0});
+  EXPECT_EQ(empty.readBlob(length), nullptr);
   EXPECT_EQ(length, 0u);
 }
 

@@ -133,8 +133,7 @@ TEST_F(CdoMessageStandin, SendUsesTheUpdatedConfigurationAndReportsFailures) {
     EXPECT_EQ(receiver.messages().size(), 1u);
     cdoStandin().redirectPort(25, 0);
   }
-  for (const wchar_t* fault : {L"greeting:error", L"rcpt:error", L"body:error", L"ehlo:hang", L"data:hang",
-                               L"body:hang", L"mail:close", L"body:close"}) {
+  for (const wchar_t* fault : {L"greeting:error", L"rcpt:error", L"data:hang", L"body:close"}) {
     SCOPED_TRACE(std::string(fault, fault + wcslen(fault)));
     SmtpReceiver receiver({fault});
     configure(message, receiver.port()).call(L"Update");

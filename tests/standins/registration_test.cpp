@@ -1,9 +1,8 @@
-// Self-registration of the stand-in: the class under its ProgID, served in process by the
-// DLL, and the mail server's registry values.
+// Self-registration of the stand-in: the mail server's registry values. (The class under
+// its ProgID is what every other test creates.)
 
 #include <gtest/gtest.h>
 
-#include "platform/strings.h"
 #include "support/standin_server.h"
 
 namespace {
@@ -34,21 +33,6 @@ void writeText(const std::wstring& key, const wchar_t* name, const std::optional
 }
 
 class StandinRegistration : public StandinTest {};
-
-TEST_F(StandinRegistration, ProgIdLeadsToTheStandinDllInTheApartmentModel) {
-  CLSID classId;
-  ASSERT_EQ(CLSIDFromProgID(L"DravoCOM.APIObject", &classId), S_OK);
-  wchar_t text[64];
-  ASSERT_GT(StringFromGUID2(classId, text, 64), 0);
-  const std::wstring classKey = std::wstring(L"Software\\Classes\\CLSID\\") + text;
-  const auto server = readText(classKey + L"\\InprocServer32", nullptr);
-  ASSERT_TRUE(server);
-  wchar_t loaded[MAX_PATH];
-  ASSERT_GT(GetModuleFileNameW(GetModuleHandleW(L"dravocom_standin.dll"), loaded, MAX_PATH), 0u);
-  EXPECT_TRUE(equalsNoCase(*server, loaded));
-  EXPECT_EQ(readText(classKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
-  EXPECT_EQ(readText(classKey + L"\\ProgID", nullptr), L"DravoCOM.APIObject");
-}
 
 TEST_F(StandinRegistration, PublishesTheVersionAndSetsARootOnlyWhenNoneIsSet) {
   const auto keptVersion = readText(serverKey, L"Version");
