@@ -91,19 +91,35 @@ int leadingNumber(std::wstring_view token) {
 // conversion takes over.
 std::wstring_view widen(const std::string& line, std::wstring& buffer) {
   if (buffer.size() < line.size()) buffer.resize(line.size());
-  // ASCII is the same in every ANSI code page and is nearly all of a log. Two plain loops
-  // over the whole line, which the compiler can vectorise.
-  unsigned char bits = 0;
-  for (const char c : line) bits |= static_cast<unsigned char>(c);
-  if (bits < 0x80) {
-    std::copy(line.begin(), line.end(), buffer.begin());
-    return std::wstring_view(buffer.data(), line.size());
-  }
   const int length = MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()), buffer.data(),
                                          static_cast<int>(buffer.size()));
   if (length > 0) return std::wstring_view(buffer.data(), static_cast<std::size_t>(length));
   buffer = toWide(line, CP_ACP);
   return buffer;
+}
+
+// An ASCII line, as nearly every line of a log is, widened into `buffer` and split into
+// `tokens` in one pass (ASCII is the same in every ANSI code page); false, with both
+// unusable, for any other line, which then takes the code-page conversion.
+bool widenAndSplitAscii(const std::string& line, std::wstring& buffer, LogTokenViews& tokens) {
+  if (buffer.size() < line.size()) buffer.resize(line.size());
+  tokens.clear();
+  wchar_t* const out = buffer.data();
+  const std::size_t none = line.size();
+  std::size_t start = none;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const auto c = static_cast<unsigned char>(line[i]);
+    if (c >= 0x80) return false;
+    out[i] = c;
+    if (isLogSpace(c)) {
+      if (start != none) tokens.emplace_back(out + start, i - start);
+      start = none;
+    } else if (start == none) {
+      start = i;
+    }
+  }
+  if (start != none) tokens.emplace_back(out + start, line.size() - start);
+  return true;
 }
 
 std::vector<std::wstring_view> viewsOf(const LogTokens& tokens, std::size_t first = 0) {
@@ -236,7 +252,7 @@ void DravoLogFile::iterator::readLine() {
     stream_ = nullptr;
     return;
   }
-  splitLogTokens(widen(raw_, wide_), tokens_);
+  if (!widenAndSplitAscii(raw_, wide_, tokens_)) splitLogTokens(widen(raw_, wide_), tokens_);
   try {
     line_.parse(tokens_);
   } catch (...) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/exceptions.h"
+#include "platform/strings.h"
 #include "traffic/log_dir.h"
 
 using Dravo::DravoLogFile;
@@ -134,6 +135,9 @@ TEST(TrafficLogMessage, ClientSessionPrefixAndDirection) {
 
 TEST(TrafficLogMessage, WhiteSpaceCollapsesToSingleBlanks) {
   EXPECT_EQ(parsedLine(std::string(head) + " <<<  one \t two\t\tthree").message.text, L"one two three");
+  SCOPED_TRACE("read from a stream: ASCII lines and a line in the ANSI code page");
+  const std::string content = std::string(head) + " <<<  one \t two\t\tthree\n" + head + " <<< j\xfcrgen\v\f \x80\xe9 \n";
+  EXPECT_EQ(textsOf(content), (std::vector<std::wstring>{L"one two three", toWide("j\xfcrgen \x80\xe9", CP_ACP)}));
 }
 
 TEST(TrafficLogMessage, ParameterAfterKeywordInEitherCase) {
