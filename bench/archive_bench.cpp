@@ -17,6 +17,7 @@
 #include "platform/exceptions.h"
 #include "provider/dravo_provider.h"
 #include "support/standin_server.h"
+#include "bench_main.h"
 
 namespace {
 
@@ -130,13 +131,4 @@ int run(int argc, wchar_t** argv) {
   return copied == static_cast<std::uint64_t>(total) ? 0 : 1;
 }
 
-int wmain(int argc, wchar_t** argv) {
-  try {
-    return run(argc, argv);
-  } catch (const vexception& e) {
-    std::fwprintf(stderr, L"%ls\n", fullText(e).c_str());
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
-  }
-  return 2;
-}
+int wmain(int argc, wchar_t** argv) { return runBenchmark(run, argc, argv); }

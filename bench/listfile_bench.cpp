@@ -16,6 +16,7 @@
 #include "listfiles/relaying_file.h"
 #include "platform/directories.h"
 #include "platform/exceptions.h"
+#include "bench_main.h"
 
 namespace {
 
@@ -138,13 +139,4 @@ int run(int argc, wchar_t** argv) {
   return 0;
 }
 
-int wmain(int argc, wchar_t** argv) {
-  try {
-    return run(argc, argv);
-  } catch (const vexception& e) {
-    std::fwprintf(stderr, L"%ls\n", fullText(e).c_str());
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
-  }
-  return 2;
-}
+int wmain(int argc, wchar_t** argv) { return runBenchmark(run, argc, argv); }

@@ -16,6 +16,7 @@
 #include "mailobjects/dravo_domain.h"
 #include "mailobjects/open_domain.h"
 #include "support/standin_server.h"
+#include "bench_main.h"
 
 namespace {
 
@@ -65,13 +66,4 @@ int run(int argc, wchar_t** argv) {
   return names.size() == static_cast<std::size_t>(accounts - (accounts + 9) / 10) ? 0 : 1;
 }
 
-int wmain(int argc, wchar_t** argv) {
-  try {
-    return run(argc, argv);
-  } catch (const vexception& e) {
-    std::fwprintf(stderr, L"%ls\n", fullText(e).c_str());
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
-  }
-  return 2;
-}
+int wmain(int argc, wchar_t** argv) { return runBenchmark(run, argc, argv); }

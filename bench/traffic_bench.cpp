@@ -21,6 +21,7 @@
 #include "traffic/traffic_collector.h"
 #include "traffic_expected_file.h"
 #include "traffic_log_generator.h"
+#include "bench_main.h"
 
 namespace {
 
@@ -131,15 +132,4 @@ int run(int argc, wchar_t** argv) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-  try {
-    return run(argc, argv);
-  } catch (const vexception& error) {
-    std::fwprintf(stderr, L"traffic_bench: %ls\n", fullText(error).c_str());
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "traffic_bench: %s\n", error.what());
-  } catch (...) {
-    std::fprintf(stderr, "traffic_bench: failed\n");
-  }
-  return 1;
-}
+int wmain(int argc, wchar_t** argv) { return runBenchmark(run, argc, argv); }
