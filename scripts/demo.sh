@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The main job: the mail manager's guided tour under Wine, against the stand-in mail
 # server, in a Wine prefix and a server root of its own that every run starts afresh.
-# Called by `make demo` after the build.
+# Called by `make demo` after the build. The prefix's Wine server is kept running after the
+# tour, with the stand-in services, so that scripts/mailmgr answers at once against the same
+# server; `scripts/wine-server.sh down build/demo/wineprefix` ends it.
 #   BUILD_DIR  the x86_64 build to run (default: build/x86_64)
 #   DEMO_DIR   where the Wine prefix and the server root go (default: build/demo)
 set -uo pipefail
@@ -30,8 +32,8 @@ fi
 
 windows_path() { local path=$1; echo "Z:${path//\//\\}"; }
 wine() { "$top/scripts/wine-run.sh" "$loader" "$prefix" "$@"; }
-stop_wine() { WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true; }
-trap stop_wine EXIT
+# A fresh Wine server, kept for the tour and the commands after it.
+"$top/scripts/wine-server.sh" up "$loader" "$prefix" || exit 1
 
 # An empty mail server each run: its whole state lives below the server root.
 rm -rf "$root"
@@ -60,5 +62,6 @@ wine "$bin/mailmgr.exe" demo
 status=$?
 
 echo
-echo "demo: more commands: scripts/wine-run.sh $loader $prefix $bin/mailmgr.exe --help"
+echo "demo: try commands of your own against the same server, e.g. scripts/mailmgr domain list"
+echo "demo: (scripts/mailmgr --help lists them; the demo's Wine stays up: scripts/wine-server.sh down $prefix ends it)"
 exit $status

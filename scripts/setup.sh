@@ -5,7 +5,9 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 deps="$top/build/deps"
-packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 wine cmake ninja-build googletest make)
+# wine32 runs the i686 deliverable's tests; it needs the i386 architecture.
+packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 wine wine32:i386 cmake ninja-build
+  googletest make nlohmann-json3-dev)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -14,8 +16,16 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   apt-get update -q
-  apt-get install -y -q "${missing[@]}"
+  if ! apt-get install -y -q "${missing[@]}"; then
+    echo "setup: installing ${missing[*]} failed; 32-bit Wine (wine32:i386) is required to test the i686 deliverable" >&2
+    exit 1
+  fi
+fi
+if [ ! -x /usr/lib/wine/wine ] || [ ! -d /usr/lib/i386-linux-gnu/wine ]; then
+  echo "setup: 32-bit Wine is missing (/usr/lib/wine/wine); the i686 tests cannot run" >&2
+  exit 1
 fi
 
 # libidn has no MinGW package: build it for each target from Debian's source package.

@@ -1,27 +1,34 @@
 #!/usr/bin/env bash
-# Runs every test under Wine, then ends the wineserver of each test prefix. The server is
-# not made persistent: Wine's system processes would then outlive the first test and hold
-# its output pipe open, and CTest would wait for them.
+# Runs every test under Wine: the i686 deliverable under 32-bit Wine, then the x86_64
+# build under 64-bit Wine, each in its own prefix with one Wine server kept for the whole
+# run and ended afterwards. No test is tried twice: a failure fails the run.
+#   scripts/test.sh [PRESET] [CTEST ARGS...]   e.g. scripts/test.sh x86_64 -R Traffic
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-wine_up() {  # LOADER PREFIX: create the prefix before the first test
-  "$top/scripts/wine-run.sh" "$1" "$2" cmd /c exit >/dev/null 2>&1
-}
-wine_down() {  # PREFIX
-  WINEPREFIX=$1 /usr/lib/wine/wineserver -k 2>/dev/null
-  WINEPREFIX=$1 /usr/lib/wine/wineserver -w 2>/dev/null
-}
-status=0
-wine_up /usr/lib/wine/wine64 "$top/build/x86_64/wineprefix"
-ctest --preset x86_64 --repeat until-pass:2 || status=1
-wine_down "$top/build/x86_64/wineprefix"
-# The deliverable's tests run only where 32-bit Wine is installed.
-if [ -x /usr/lib/wine/wine ] && [ -d /usr/lib/i386-linux-gnu/wine ]; then
-  wine_up /usr/lib/wine/wine "$top/build/i686/wineprefix"
-  ctest --preset i686 --repeat until-pass:2 || status=1
-  wine_down "$top/build/i686/wineprefix"
-else
-  echo "test: no 32-bit Wine here; the i686 build was built and its exports checked, its tests not run"
+presets=(i686 x86_64)
+if [ $# -gt 0 ] && [[ $1 != -* ]]; then
+  presets=("$1")
+  shift
 fi
+loader_of() { [ "$1" = i686 ] && echo /usr/lib/wine/wine || echo /usr/lib/wine/wine64; }
+prefixes=()
+stop_all() {
+  for prefix in "${prefixes[@]}"; do "$top/scripts/wine-server.sh" down "$prefix"; done
+}
+trap stop_all EXIT
+status=0
+for preset in "${presets[@]}"; do
+  prefix=$top/build/$preset/wineprefix
+  prefixes+=("$prefix")
+  echo "test: $preset under $(loader_of "$preset")"
+  started=$SECONDS
+  if "$top/scripts/wine-server.sh" up "$(loader_of "$preset")" "$prefix"; then
+    ctest --preset "$preset" --parallel "$(nproc)" "$@" || status=1
+  else
+    status=1
+  fi
+  "$top/scripts/wine-server.sh" down "$prefix"
+  echo "test: $preset took $((SECONDS - started)) s"
+done
 exit $status
