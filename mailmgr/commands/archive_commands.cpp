@@ -34,8 +34,8 @@ int archiveSave(Invocation& in) {
   filesOfDir(stored, archive->root(), listDirectories, L"*.*");
   if (in.json()) {
     Json names = Json::array();
-    for (const auto& path : stored) names.push(path.substr(path.find_last_of(L'\\') + 1));
-    in.print(Json::object().set(L"archive", archive->root()).set(L"stored", names));
+    for (const auto& path : stored) names.push_back(path.substr(path.find_last_of(L'\\') + 1));
+    in.print(Json{{"archive", archive->root()}, {"stored", names}});
     return 0;
   }
   in.out().line(L"Saved to " + archive->root() + L": info.xml and " + std::to_wstring(stored.size()) +
@@ -54,7 +54,7 @@ int archiveLoad(Invocation& in) {
     transporter.loadMail();
   }
   if (in.json()) {
-    in.print(Json::object().set(L"archive", root).set(L"loaded", true));
+    in.print(Json{{"archive", root}, {"loaded", true}});
     return 0;
   }
   in.out().line(L"Loaded from " + root + L"; the archive is removed");

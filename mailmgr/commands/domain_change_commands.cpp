@@ -30,7 +30,7 @@ int rename(Invocation& in) {
   Held<MailDomain> domain = openNamed(in);
   domain->name(newName);
   printDone(in, L"Renamed domain " + in.argument(0) + L" to " + newName,
-            Json::object().set(L"domain", in.argument(0)).set(L"renamedTo", newName));
+            Json{{"domain", in.argument(0)}, {"renamedTo", newName}});
   return 0;
 }
 
@@ -38,7 +38,7 @@ int setEnabled(Invocation& in, bool on) {
   Held<MailDomain> domain = openNamed(in);
   domain->enable(on);
   printDone(in, (on ? L"Enabled domain " : L"Disabled domain ") + domain->name(),
-            Json::object().set(L"domain", domain->name()).set(L"enabled", on));
+            Json{{"domain", domain->name()}, {"enabled", on}});
   return 0;
 }
 int enable(Invocation& in) { return setEnabled(in, true); }
@@ -49,16 +49,16 @@ int setLimit(Invocation& in) {
   const auto total = in.option(L"total");
   if (!mailbox && !total) throw UsageError{L"give --mailbox SIZE, --total SIZE or both"};
   Held<MailDomain> domain = openNamed(in);
-  Json json = Json::object().set(L"domain", domain->name());
+  Json json = {{"domain", domain->name()}};
   std::wstring text = L"Domain " + domain->name() + L":";
   if (mailbox) {
     domain->quota(parseLimit(*mailbox));
-    json.set(L"mailboxLimit", domain->quota());
+    json["mailboxLimit"] = domain->quota();
     text += L" mailbox limit " + formatSize(domain->quota());
   }
   if (total) {
     domain->totalQuota(parseLimit(*total));
-    json.set(L"totalLimit", domain->totalQuota());
+    json["totalLimit"] = domain->totalQuota();
     text += L" total limit " + formatSize(domain->totalQuota());
   }
   printDone(in, text, json);
@@ -73,7 +73,7 @@ int catchAll(Invocation& in) {
   domain->catchToEmail(address);
   printDone(in, off ? L"Mail for unknown users of " + domain->name() + L" is no longer caught"
                     : L"Mail for unknown users of " + domain->name() + L" goes to " + address,
-            Json::object().set(L"domain", domain->name()).set(L"catchAll", off ? Json() : Json(address)));
+            Json{{"domain", domain->name()}, {"catchAll", off ? Json() : Json(address)}});
   return 0;
 }
 
@@ -83,7 +83,7 @@ int discard(Invocation& in) {
   domain->discard(on);
   printDone(in, (on ? L"Mail for unknown users of " : L"Mail for unknown users is kept for ") + domain->name() +
                     (on ? L" is discarded" : L""),
-            Json::object().set(L"domain", domain->name()).set(L"discardUnknown", on));
+            Json{{"domain", domain->name()}, {"discardUnknown", on}});
   return 0;
 }
 

@@ -26,7 +26,7 @@ int domainCreate(Invocation& in) {
   printDone(in,
             L"Created domain " + name +
                 (limit > 0 ? L" with a mailbox limit of " + formatSize(limit) : L" without a mailbox limit"),
-            Json::object().set(L"domain", name).set(L"created", true).set(L"mailboxLimit", limit));
+            Json{{"domain", name}, {"created", true}, {"mailboxLimit", limit}});
   return 0;
 }
 
@@ -39,13 +39,12 @@ int domainShow(Invocation& in) {
   const bool discard = domain->discard();
   const std::wstring catchAll = domain->catchToEmail();
   if (in.json()) {
-    in.print(Json::object()
-                 .set(L"name", domain->name())
-                 .set(L"enabled", enabled)
-                 .set(L"mailboxLimit", limit)
-                 .set(L"totalLimit", total)
-                 .set(L"catchAll", catchAll.empty() ? Json() : Json(catchAll))
-                 .set(L"discardUnknown", discard));
+    in.print(Json{{"name", domain->name()},
+                  {"enabled", enabled},
+                  {"mailboxLimit", limit},
+                  {"totalLimit", total},
+                  {"catchAll", catchAll.empty() ? Json() : Json(catchAll)},
+                  {"discardUnknown", discard}});
     return 0;
   }
   const auto size = [](int bytes) { return bytes > 0 ? formatSize(bytes) : std::wstring(L"unlimited"); };
@@ -62,7 +61,7 @@ int domainShow(Invocation& in) {
 int domainRemove(Invocation& in) {
   const std::wstring& name = domainArgument(in);
   in.provider().removeDomain(name);
-  printDone(in, L"Removed domain " + name, Json::object().set(L"domain", name).set(L"removed", true));
+  printDone(in, L"Removed domain " + name, Json{{"domain", name}, {"removed", true}});
   return 0;
 }
 
@@ -71,7 +70,7 @@ int domainList(Invocation& in) {
   in.provider().domains(names);
   if (in.json()) {
     Json array = Json::array();
-    for (const auto& name : names) array.push(Json::object().set(L"name", name));
+    for (const auto& name : names) array.push_back(Json{{"name", name}});
     in.print(array);
   } else {
     for (const auto& name : names) in.out().line(name);

@@ -27,7 +27,7 @@ const std::wstring& nonEmpty(Invocation& in, std::size_t index, const wchar_t* w
 
 Json jsonList(const StringList& items) {
   Json list = Json::array();
-  for (const std::wstring& item : items) list.push(item);
+  for (const std::wstring& item : items) list.push_back(item);
   return list;
 }
 
@@ -37,7 +37,7 @@ int create(Invocation& in) {
   const bool notify = in.flag(L"notify");
   hold(in.provider().createMailList(address.name, address.domain, owner, notify), in.argument(0));
   printDone(in, L"Created the mailing list " + in.argument(0) + L", owner " + owner,
-            Json::object().set(L"list", in.argument(0)).set(L"owner", owner).set(L"notify", notify));
+            Json{{"list", in.argument(0)}, {"owner", owner}, {"notify", notify}});
   return 0;
 }
 
@@ -47,11 +47,10 @@ int show(Invocation& in) {
   list->members(members);
   const std::wstring owner = list->adminEMail();
   if (in.json()) {
-    in.print(Json::object()
-                 .set(L"name", list->name())
-                 .set(L"domain", list->domain())
-                 .set(L"owner", owner)
-                 .set(L"members", jsonList(members)));
+    in.print(Json{{"name", list->name()},
+                  {"domain", list->domain()},
+                  {"owner", owner},
+                  {"members", jsonList(members)}});
     return 0;
   }
   const Fields fields = {{L"List", list->name() + L"@" + list->domain()},
@@ -65,7 +64,7 @@ int remove(Invocation& in) {
   const MailAddress address = parseAddress(in.argument(0));
   in.provider().removeMailList(address.name, address.domain);
   printDone(in, L"Removed the mailing list " + in.argument(0) + L"; its member file stays on disk",
-            Json::object().set(L"removed", in.argument(0)));
+            Json{{"removed", in.argument(0)}});
   return 0;
 }
 
@@ -82,7 +81,7 @@ int rename(Invocation& in) {
   list->name(newName);
   const std::wstring address = list->name() + L"@" + list->domain();
   printDone(in, L"Renamed " + in.argument(0) + L" to " + address,
-            Json::object().set(L"list", in.argument(0)).set(L"renamedTo", address));
+            Json{{"list", in.argument(0)}, {"renamedTo", address}});
   return 0;
 }
 
@@ -92,7 +91,7 @@ int move(Invocation& in) {
   list->domain(domain);
   const std::wstring address = list->name() + L"@" + list->domain();
   printDone(in, L"Moved " + in.argument(0) + L" to " + address + L", with its settings and members",
-            Json::object().set(L"list", in.argument(0)).set(L"movedTo", address));
+            Json{{"list", in.argument(0)}, {"movedTo", address}});
   return 0;
 }
 
@@ -107,7 +106,7 @@ int addMember(Invocation& in) {
   const std::wstring& member = nonEmpty(in, 1, L"the member's address");
   openList(in)->addMember(member);
   printDone(in, L"Added " + member + L" to " + in.argument(0),
-            Json::object().set(L"list", in.argument(0)).set(L"memberAdded", member));
+            Json{{"list", in.argument(0)}, {"memberAdded", member}});
   return 0;
 }
 
@@ -115,7 +114,7 @@ int delMember(Invocation& in) {
   const std::wstring& member = nonEmpty(in, 1, L"the member's address");
   openList(in)->delMember(member);
   printDone(in, L"Removed " + member + L" from " + in.argument(0),
-            Json::object().set(L"list", in.argument(0)).set(L"memberRemoved", member));
+            Json{{"list", in.argument(0)}, {"memberRemoved", member}});
   return 0;
 }
 
@@ -123,7 +122,7 @@ int setOwner(Invocation& in) {
   const std::wstring& owner = nonEmpty(in, 1, L"the owner's address");
   openList(in)->adminEMail(owner);
   printDone(in, L"The owner of " + in.argument(0) + L" is " + owner,
-            Json::object().set(L"list", in.argument(0)).set(L"owner", owner));
+            Json{{"list", in.argument(0)}, {"owner", owner}});
   return 0;
 }
 

@@ -15,7 +15,7 @@ std::wstring required(Invocation& in, const wchar_t* name) {
 
 void reportSent(Invocation& in, const std::wstring& to) {
   if (in.json()) {
-    in.print(Json::object().set(L"sent", true).set(L"to", to));
+    in.print(Json{{"sent", true}, {"to", to}});
   } else {
     in.out().line(L"Sent to " + to);
   }

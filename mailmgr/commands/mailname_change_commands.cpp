@@ -30,7 +30,7 @@ int rename(Invocation& in) {
   mail->name(newName);
   const std::wstring address = newName + L"@" + mail->domain();
   printDone(in, L"Renamed " + in.argument(0) + L" to " + address,
-            Json::object().set(L"address", in.argument(0)).set(L"renamedTo", address));
+            Json{{"address", in.argument(0)}, {"renamedTo", address}});
   return 0;
 }
 
@@ -40,7 +40,7 @@ int move(Invocation& in) {
   mail->domain(domain);
   const std::wstring address = mail->name() + L"@" + domain;
   printDone(in, L"Moved " + in.argument(0) + L" to " + address + L", with its mailbox",
-            Json::object().set(L"address", in.argument(0)).set(L"movedTo", address));
+            Json{{"address", in.argument(0)}, {"movedTo", address}});
   return 0;
 }
 
@@ -50,7 +50,7 @@ int setQuota(Invocation& in) {
   mail->quota(quota);
   const int stored = mail->quota();
   printDone(in, L"Quota of " + in.argument(0) + L": " + (stored < 0 ? L"unlimited" : formatSize(stored)),
-            Json::object().set(L"address", in.argument(0)).set(L"quota", stored));
+            Json{{"address", in.argument(0)}, {"quota", stored}});
   return 0;
 }
 
@@ -62,7 +62,7 @@ int mailbox(Invocation& in) {
   printDone(in,
             state == L"on" ? L"The mailbox of " + in.argument(0) + L" keeps mail; forwards still apply"
                            : L"The mailbox of " + in.argument(0) + L" is off; mail only goes to its forwards",
-            Json::object().set(L"address", in.argument(0)).set(L"mailbox", state == L"on"));
+            Json{{"address", in.argument(0)}, {"mailbox", state == L"on"}});
   return 0;
 }
 
@@ -70,7 +70,7 @@ int forwardAdd(Invocation& in) {
   const std::wstring& target = nonEmpty(in, 1, L"the forwarding address");
   openNamed(in)->addForward(target);
   printDone(in, L"Mail to " + in.argument(0) + L" is forwarded to " + target,
-            Json::object().set(L"address", in.argument(0)).set(L"forwardAdded", target));
+            Json{{"address", in.argument(0)}, {"forwardAdded", target}});
   return 0;
 }
 
@@ -78,7 +78,7 @@ int forwardRemove(Invocation& in) {
   const std::wstring& target = nonEmpty(in, 1, L"the forwarding address");
   openNamed(in)->delForward(target);
   printDone(in, L"Mail to " + in.argument(0) + L" is no longer forwarded to " + target,
-            Json::object().set(L"address", in.argument(0)).set(L"forwardRemoved", target));
+            Json{{"address", in.argument(0)}, {"forwardRemoved", target}});
   return 0;
 }
 
@@ -93,7 +93,7 @@ int aliasAdd(Invocation& in) {
   const std::wstring& alias = nonEmpty(in, 1, L"the alias");
   openNamed(in)->addAlias(alias);
   printDone(in, L"Added alias " + alias + L" to " + in.argument(0),
-            Json::object().set(L"address", in.argument(0)).set(L"aliasAdded", alias));
+            Json{{"address", in.argument(0)}, {"aliasAdded", alias}});
   return 0;
 }
 
@@ -101,7 +101,7 @@ int aliasRemove(Invocation& in) {
   const std::wstring& alias = nonEmpty(in, 1, L"the alias");
   openNamed(in)->delAlias(alias);
   printDone(in, L"Removed alias " + alias + L" from " + in.argument(0),
-            Json::object().set(L"address", in.argument(0)).set(L"aliasRemoved", alias));
+            Json{{"address", in.argument(0)}, {"aliasRemoved", alias}});
   return 0;
 }
 
@@ -119,7 +119,7 @@ int attachmentAdd(Invocation& in) {
   if (name.empty()) throw UsageError{L"the attachment's name is empty"};
   openNamed(in)->addAttachment(file, name);
   printDone(in, L"Attached " + name + L" to " + in.argument(0),
-            Json::object().set(L"address", in.argument(0)).set(L"attachmentAdded", name));
+            Json{{"address", in.argument(0)}, {"attachmentAdded", name}});
   return 0;
 }
 
@@ -127,7 +127,7 @@ int attachmentRemove(Invocation& in) {
   const std::wstring& name = nonEmpty(in, 1, L"the attachment's name");
   openNamed(in)->delAttachment(name);
   printDone(in, L"Removed attachment " + name + L" of " + in.argument(0),
-            Json::object().set(L"address", in.argument(0)).set(L"attachmentRemoved", name));
+            Json{{"address", in.argument(0)}, {"attachmentRemoved", name}});
   return 0;
 }
 

@@ -24,7 +24,7 @@ std::wstring readPassword(Invocation& in, const std::wstring& address) {
 
 Json jsonList(const StringList& items) {
   Json array = Json::array();
-  for (const auto& item : items) array.push(item);
+  for (const auto& item : items) array.push_back(item);
   return array;
 }
 
@@ -44,7 +44,7 @@ int mailNameCreate(Invocation& in) {
   const Held<MailName> mailName = hold(in.provider().createMailName(address.name, address.domain, quota), text);
   printDone(in,
             L"Created mail name " + text + (quota > 0 ? L" with a quota of " + formatSize(quota) : L" without a quota"),
-            Json::object().set(L"address", text).set(L"created", true).set(L"quota", quota));
+            Json{{"address", text}, {"created", true}, {"quota", quota}});
   return 0;
 }
 
@@ -60,13 +60,12 @@ int mailNameShow(Invocation& in) {
   mailName->aliases(aliases);
   const std::wstring shown = mailName->name() + L"@" + mailName->domain();
   if (in.json()) {
-    in.print(Json::object()
-                 .set(L"address", shown)
-                 .set(L"quota", quota)
-                 .set(L"mailboxSize", used)
-                 .set(L"mailbox", postbox)
-                 .set(L"forwards", jsonList(forwards))
-                 .set(L"aliases", jsonList(aliases)));
+    in.print(Json{{"address", shown},
+                  {"quota", quota},
+                  {"mailboxSize", used},
+                  {"mailbox", postbox},
+                  {"forwards", jsonList(forwards)},
+                  {"aliases", jsonList(aliases)}});
     return 0;
   }
   in.printLines(fieldLines({
@@ -87,7 +86,7 @@ int mailNameSetPassword(Invocation& in) {
   const std::wstring password = readPassword(in, text);
   const Held<MailName> mailName = hold(in.provider().openMailName(address.name, address.domain), text);
   mailName->password(password);
-  printDone(in, L"Password of " + text + L" set", Json::object().set(L"address", text).set(L"passwordSet", true));
+  printDone(in, L"Password of " + text + L" set", Json{{"address", text}, {"passwordSet", true}});
   return 0;
 }
 
@@ -95,7 +94,7 @@ int mailNameRemove(Invocation& in) {
   const std::wstring& text = in.argument(0);
   const MailAddress address = parseAddress(text);
   in.provider().removeMailName(address.name, address.domain);
-  printDone(in, L"Removed mail name " + text, Json::object().set(L"address", text).set(L"removed", true));
+  printDone(in, L"Removed mail name " + text, Json{{"address", text}, {"removed", true}});
   return 0;
 }
 
@@ -106,7 +105,7 @@ int mailNameList(Invocation& in) {
   in.provider().mailNames(domain, names);
   if (in.json()) {
     Json array = Json::array();
-    for (const auto& name : names) array.push(Json::object().set(L"name", name).set(L"address", name + L"@" + domain));
+    for (const auto& name : names) array.push_back(Json{{"name", name}, {"address", name + L"@" + domain}});
     in.print(array);
   } else {
     for (const auto& name : names) in.out().line(name + L"@" + domain);

@@ -40,12 +40,11 @@ int packageInfo(Invocation& in) {
   const std::wstring version = package->GetVersion();
   const std::wstring status = package->GetStatus();
   if (in.json()) {
-    in.print(Json::object()
-                 .set(L"name", wideName)
-                 .set(L"description", description)
-                 .set(L"version", version)
-                 .set(L"status", status)
-                 .set(L"available", package->IsAvailable()));
+    in.print(Json{{"name", wideName},
+                  {"description", description},
+                  {"version", version},
+                  {"status", status},
+                  {"available", package->IsAvailable()}});
   } else {
     in.out().line(L"name:        " + wideName);
     in.out().line(L"description: " + description);
@@ -61,7 +60,7 @@ int packageGet(Invocation& in) {
   const bool supported = package->IsPropertySupported(name);
   const std::wstring value = package->GetProperty(name);
   if (in.json())
-    in.print(Json::object().set(L"property", name).set(L"value", value).set(L"supported", supported));
+    in.print(Json{{"property", name}, {"value", value}, {"supported", supported}});
   else
     in.out().line(name + L" = " + value + (supported ? L"" : L" (not supported by this mail server)"));
   return 0;
@@ -78,8 +77,8 @@ int packageSet(Invocation& in) {
   package->SetProperties(properties);
   if (in.json()) {
     Json set = Json::object();
-    for (const auto& [name, value] : properties) set.set(name, value);
-    in.print(Json::object().set(L"set", set));
+    for (const auto& [name, value] : properties) set[toUtf8(name)] = value;
+    in.print(Json{{"set", set}});
   } else {
     for (const auto& [name, value] : properties) in.out().line(name + L" <- " + value);
   }
@@ -94,7 +93,7 @@ int packageConfigure(Invocation& in) {
   package->Configure(enable);
   const std::wstring done = enable ? L"set up for the control panel" : L"taken out of use";
   if (in.json())
-    in.print(Json::object().set(L"configured", enable));
+    in.print(Json{{"configured", enable}});
   else
     in.out().line(L"mail server " + done);
   return 0;
@@ -104,7 +103,7 @@ int packageSaveSettings(Invocation& in) {
   PackagePtr package = openPackage(in);
   package->SaveSettings();
   if (in.json())
-    in.print(Json::object().set(L"saved", true));
+    in.print(Json{{"saved", true}});
   else
     in.out().line(L"mail settings kept in the control panel's mail archive");
   return 0;
@@ -114,7 +113,7 @@ int packageUpdate(Invocation& in) {
   PackagePtr package = openPackage(in);
   package->Update();
   if (in.json())
-    in.print(Json::object().set(L"updated", true));
+    in.print(Json{{"updated", true}});
   else
     in.out().line(L"mail configuration tool ran; server reloaded and kept settings restored");
   return 0;

@@ -13,7 +13,7 @@ std::vector<std::wstring> fieldLines(const Fields& fields) {
 void printList(Invocation& in, const StringList& items) {
   if (in.json()) {
     Json array = Json::array();
-    for (const auto& item : items) array.push(item);
+    for (const auto& item : items) array.push_back(item);
     in.print(array);
     return;
   }

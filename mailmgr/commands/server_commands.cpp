@@ -41,12 +41,11 @@ int serverInfo(Invocation& in) {
 
   if (in.json()) {
     Json product;
-    if (installed) product = Json::object().set(L"name", name).set(L"version", version);
-    in.print(Json::object()
-                 .set(L"product", product)
-                 .set(L"providerRevision", revision)
-                 .set(L"mailPath", havePath ? Json(mailPath) : Json())
-                 .set(L"module", in.modulePath()));
+    if (installed) product = Json{{"name", name}, {"version", version}};
+    in.print(Json{{"product", product},
+                  {"providerRevision", revision},
+                  {"mailPath", havePath ? Json(mailPath) : Json()},
+                  {"module", in.modulePath()}});
   } else {
     Fields fields;
     if (installed) {
@@ -75,7 +74,7 @@ int serverSupports(Invocation& in) {
   Table table({L"CODE", L"SUPPORTED"}, {Table::Align::right, Table::Align::left});
   for (const int code : codes) {
     const bool supported = provider.isSupported(code);
-    json.push(Json::object().set(L"code", code).set(L"supported", supported));
+    json.push_back(Json{{"code", code}, {"supported", supported}});
     table.add({std::to_wstring(code), supported ? L"yes" : L"no"});
   }
   if (in.json()) in.print(json);
@@ -91,8 +90,8 @@ int serverAbilities(Invocation& in) {
   }
   if (in.json()) {
     Json codes = Json::array();
-    for (const int code : offered) codes.push(code);
-    in.print(Json::object().set(L"from", 0).set(L"to", highestAbility).set(L"supported", codes));
+    for (const int code : offered) codes.push_back(code);
+    in.print(Json{{"from", 0}, {"to", highestAbility}, {"supported", codes}});
   } else {
     in.printLines(numberRuns(offered));
   }
@@ -103,7 +102,7 @@ int serverServiceName(Invocation& in) {
   const int kind = serviceKind(in.argument(0));
   const std::wstring name = in.provider().serviceName(kind);
   if (name.empty()) throw Failure{L"the provider names no service of kind " + std::to_wstring(kind)};
-  printDone(in, name, Json::object().set(L"kind", kind).set(L"service", name));
+  printDone(in, name, Json{{"kind", kind}, {"service", name}});
   return 0;
 }
 

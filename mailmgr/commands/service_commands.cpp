@@ -23,8 +23,8 @@ int serviceList(Invocation& in) {
   in.provider().services(names, 1);
   if (in.json()) {
     Json list = Json::array();
-    for (const std::wstring& name : names) list.push(name);
-    in.print(Json::object().set(L"services", list));
+    for (const std::wstring& name : names) list.push_back(name);
+    in.print(Json{{"services", list}});
   } else {
     for (const std::wstring& name : names) in.out().line(name);
   }
@@ -35,7 +35,7 @@ int serviceStatus(Invocation& in) {
   const std::wstring kind = serviceKindArgument(in);
   const bool started = in.provider().isStarted(kind);
   if (in.json())
-    in.print(Json::object().set(L"kind", kind).set(L"started", started));
+    in.print(Json{{"kind", kind}, {"started", started}});
   else
     in.out().line(kind + (started ? L": running" : L": not running"));
   return 0;
@@ -45,7 +45,7 @@ int startOrStop(Invocation& in, bool start) {
   const std::wstring kind = serviceKindArgument(in);
   in.provider().start(kind, start);
   if (in.json())
-    in.print(Json::object().set(L"kind", kind).set(L"started", start));
+    in.print(Json{{"kind", kind}, {"started", start}});
   else
     in.out().line(kind + (start ? L": started" : L": stopped"));
   return 0;
@@ -59,7 +59,7 @@ int serverReset(Invocation& in) {
     throw UsageError{L"this removes every domain and mailbox configuration: repeat with --yes to go ahead"};
   in.provider().removeAllDomains();
   if (in.json())
-    in.print(Json::object().set(L"reset", true));
+    in.print(Json{{"reset", true}});
   else
     in.out().line(L"The mail server holds no domains now; services that ran were started again.");
   return 0;

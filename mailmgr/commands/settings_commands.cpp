@@ -49,14 +49,12 @@ int settingsShow(Invocation& in) {
   provider.dnsServers(dns);
   const std::wstring mailStore = provider.mailPath();
   if (in.json()) {
-    in.print(Json::object()
-                 .set(L"maxMessageSize", maxSize > 0 ? Json(maxSize) : Json())
-                 .set(L"relay", Json::object()
-                                    .set(L"mode", mode)
-                                    .set(L"authorization", authorization)
-                                    .set(L"value", value))
-                 .set(L"dnsServer", dns.empty() ? Json() : Json(dns.front()))
-                 .set(L"mailPath", mailStore));
+    in.print(Json{{"maxMessageSize", maxSize > 0 ? Json(maxSize) : Json()},
+                  {"relay", Json{{"mode", mode},
+                  {"authorization", authorization},
+                  {"value", value}}},
+                  {"dnsServer", dns.empty() ? Json() : Json(dns.front())},
+                  {"mailPath", mailStore}});
     return 0;
   }
   in.printLines(fieldLines({{L"Maximum message size", maxSize > 0 ? std::to_wstring(maxSize) : L"no limit"},
@@ -71,7 +69,7 @@ int settingsMaxSize(Invocation& in) {
   const int size = text == L"off" ? 0 : number(text, 1, 0x7FFFFFFF, L"the size");
   in.provider().maxLetterSize(size);
   printDone(in, size > 0 ? L"Maximum message size " + text : L"No maximum message size",
-            Json::object().set(L"maxMessageSize", size > 0 ? Json(size) : Json()));
+            Json{{"maxMessageSize", size > 0 ? Json(size) : Json()}});
   return 0;
 }
 
@@ -93,7 +91,7 @@ int settingsRelay(Invocation& in) {
   int nowMode = 0, nowAuthorization = 0, nowValue = 0;
   provider.relay(nowMode, nowAuthorization, nowValue);
   printDone(in, L"Relaying: " + relayText(nowMode, nowAuthorization, nowValue),
-            Json::object().set(L"mode", nowMode).set(L"authorization", nowAuthorization).set(L"value", nowValue));
+            Json{{"mode", nowMode}, {"authorization", nowAuthorization}, {"value", nowValue}});
   return 0;
 }
 
@@ -101,7 +99,7 @@ int settingsDns(Invocation& in) {
   const std::wstring& server = in.argument(0);
   in.provider().setDNSServers({server});
   printDone(in, server.empty() ? L"No DNS server" : L"DNS server " + server,
-            Json::object().set(L"dnsServer", server));
+            Json{{"dnsServer", server}});
   return 0;
 }
 
@@ -110,7 +108,7 @@ int settingsMailPath(Invocation& in) {
   MailProvider& provider = in.provider();
   provider.mailPath(path);
   const std::wstring now = provider.mailPath();
-  printDone(in, L"Mail store " + now, Json::object().set(L"mailPath", now));
+  printDone(in, L"Mail store " + now, Json{{"mailPath", now}});
   return 0;
 }
 
@@ -124,14 +122,14 @@ int blackList(Invocation& in) {
 int blackListAdd(Invocation& in) {
   const std::wstring& address = nonEmpty(in, 0, L"the address");
   in.provider().addBadMail(address);
-  printDone(in, L"Black-listed " + address, Json::object().set(L"blackListed", address));
+  printDone(in, L"Black-listed " + address, Json{{"blackListed", address}});
   return 0;
 }
 
 int blackListRemove(Invocation& in) {
   const std::wstring& address = nonEmpty(in, 0, L"the address");
   in.provider().delBadMail(address);
-  printDone(in, L"No longer black-listed: " + address, Json::object().set(L"removed", address));
+  printDone(in, L"No longer black-listed: " + address, Json{{"removed", address}});
   return 0;
 }
 
@@ -170,7 +168,7 @@ int relayList(Invocation& in) {
 int relayAdd(Invocation& in) {
   const RelayAddress entry = block(in.argument(0));
   in.provider().addRelayIP(entry.first, entry.second);
-  printDone(in, L"Relaying allowed for " + blockText(entry), Json::object().set(L"added", blockText(entry)));
+  printDone(in, L"Relaying allowed for " + blockText(entry), Json{{"added", blockText(entry)}});
   return 0;
 }
 
@@ -178,7 +176,7 @@ int relayRemove(Invocation& in) {
   const RelayAddress entry = block(in.argument(0));
   in.provider().delRelayIP(entry.first, entry.second);
   printDone(in, L"Relaying no longer allowed within " + blockText(entry),
-            Json::object().set(L"removed", blockText(entry)));
+            Json{{"removed", blockText(entry)}});
   return 0;
 }
 
@@ -196,15 +194,15 @@ int dnsblSet(Invocation& in) {
   }
   in.provider().setMapsProtection(servers);
   Json json = Json::array();
-  for (const std::wstring& server : servers) json.push(server);
+  for (const std::wstring& server : servers) json.push_back(server);
   printDone(in, L"DNS black lists checked: " + std::to_wstring(servers.size()) + L" server(s)",
-            Json::object().set(L"servers", json));
+            Json{{"servers", json}});
   return 0;
 }
 
 int dnsblOff(Invocation& in) {
   in.provider().setMapsProtection({});
-  printDone(in, L"DNS black lists are no longer checked", Json::object().set(L"servers", Json()));
+  printDone(in, L"DNS black lists are no longer checked", Json{{"servers", Json()}});
   return 0;
 }
 
@@ -220,7 +218,7 @@ int aliasAdd(Invocation& in) {
   const std::wstring& alias = nonEmpty(in, 1, L"the alias");
   in.provider().addAlias(domain, alias);
   printDone(in, L"Added alias " + alias + L" of " + domain,
-            Json::object().set(L"domain", domain).set(L"alias", alias));
+            Json{{"domain", domain}, {"alias", alias}});
   return 0;
 }
 
@@ -229,7 +227,7 @@ int aliasRemove(Invocation& in) {
   const std::wstring& alias = nonEmpty(in, 1, L"the alias");
   in.provider().delAlias(domain, alias);
   printDone(in, L"Removed alias " + alias + L" of " + domain,
-            Json::object().set(L"domain", domain).set(L"removed", alias));
+            Json{{"domain", domain}, {"removed", alias}});
   return 0;
 }
 
@@ -239,7 +237,7 @@ int aliasRename(Invocation& in) {
   const std::wstring& newAlias = nonEmpty(in, 2, L"the new alias");
   in.provider().renameAlias(domain, oldAlias, newAlias);
   printDone(in, L"Renamed alias " + oldAlias + L" of " + domain + L" to " + newAlias,
-            Json::object().set(L"domain", domain).set(L"alias", oldAlias).set(L"renamedTo", newAlias));
+            Json{{"domain", domain}, {"alias", oldAlias}, {"renamedTo", newAlias}});
   return 0;
 }
 

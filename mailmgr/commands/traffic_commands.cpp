@@ -106,21 +106,20 @@ int traffic(Invocation& in) {
     for (const auto& [domain, days] : traffic) {
       Json dayList = Json::array();
       for (const auto& [day, counters] : days) {
-        Json entry = Json::object().set(L"day", dateText(day));
+        Json entry = Json{{"day", dateText(day)}};
         for (std::size_t i = 0; i < counters.size(); ++i) {
-          entry.set(counterNames[i], static_cast<long long>(counters[i]));
+          entry[toUtf8(counterNames[i])] = static_cast<long long>(counters[i]);
         }
-        dayList.push(entry);
+        dayList.push_back(entry);
       }
-      domains.push(Json::object().set(L"domain", domain).set(L"days", dayList));
+      domains.push_back(Json{{"domain", domain}, {"days", dayList}});
     }
     Json files = Json::array();
-    for (const std::wstring& file : finished) files.push(file);
-    in.print(Json::object()
-                 .set(L"from", dateText(from))
-                 .set(L"to", dateText(lastDay))
-                 .set(L"domains", domains)
-                 .set(L"finishedFiles", files));
+    for (const std::wstring& file : finished) files.push_back(file);
+    in.print(Json{{"from", dateText(from)},
+                  {"to", dateText(lastDay)},
+                  {"domains", domains},
+                  {"finishedFiles", files}});
     return 0;
   }
   using Align = Table::Align;

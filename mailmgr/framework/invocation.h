@@ -7,12 +7,31 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "framework/command_line.h"
 #include "framework/console.h"
-#include "framework/json.h"
 #include "host/provider_host.h"
 
+// Wide text goes into JSON as UTF-8; without these a wide string would become an array of
+// numbers.
+NLOHMANN_JSON_NAMESPACE_BEGIN
+template <>
+struct adl_serializer<std::wstring> {
+  template <typename BasicJson>
+  static void to_json(BasicJson& json, const std::wstring& text) { json = mailmgr::toUtf8(text); }
+};
+template <std::size_t N>
+struct adl_serializer<wchar_t[N]> {
+  template <typename BasicJson>
+  static void to_json(BasicJson& json, const wchar_t (&text)[N]) { json = mailmgr::toUtf8(text); }
+};
+NLOHMANN_JSON_NAMESPACE_END
+
 namespace mailmgr {
+
+// JSON output for scripts: members keep the order they were set in.
+using Json = nlohmann::ordered_json;
 
 class Invocation {
  public:
@@ -35,7 +54,9 @@ class Invocation {
 
   OutputStream& out() { return standardOutput(); }
   OutputStream& err() { return standardError(); }
-  void print(const Json& value) { out().writeUtf8(value.dump() + "\n"); }
+  // Indented by two spaces; everything outside ASCII is written as a \u escape (a surrogate
+  // pair beyond 16 bits), so the text is plain ASCII whatever the console's code page.
+  void print(const Json& value) { out().writeUtf8(value.dump(2, ' ', true) + "\n"); }
   void printLines(const std::vector<std::wstring>& lines) {
     for (const auto& line : lines) out().line(line);
   }

@@ -69,7 +69,7 @@ void MailTransporter::saveMail() {
   ComPtr<IXMLDOMElement> rootElement = createElement(*document.get(), L"kvxarchive");
   setAttribute(*rootElement.get(), L"version", Variant(L"7.5.1"));
   appendChild(*document.get(), *rootElement.get());
-  MailStorageWriter root(document, rootElement, archive_);
+  XmlStorageWriter root(document, rootElement, archive_);
 
   int maxLetterSize = defaultMaxLetterSize;
   guarded([&] { maxLetterSize = provider_.maxLetterSize(); });
@@ -80,14 +80,14 @@ void MailTransporter::saveMail() {
   StringList domains;
   guarded([&] { provider_.domains(domains); });
   for (const std::wstring& domain : domains) {
-    std::unique_ptr<MailStorage> domainStorage = root.createChild(L"domain");
+    WriterOwner domainStorage = child(root, L"domain");
     domainStorage->setAttribute(L"name", domain);
     root.appendChild(*domainStorage);
     if (withMailboxes) {
       StringList names;
       if (!guarded([&] { provider_.mailNames(domain, names); })) names.clear();
       for (const std::wstring& name : names) {
-        std::unique_ptr<MailStorage> mail = domainStorage->createChild(L"mail");
+        WriterOwner mail = child(*domainStorage, L"mail");
         mail->setAttribute(L"name", name);
         if (guarded([&] { provider_.dumpMailBox(*mail, domain, name); })) domainStorage->appendChild(*mail);
       }
@@ -96,7 +96,7 @@ void MailTransporter::saveMail() {
       StringList lists;
       if (!guarded([&] { provider_.mailLists(domain, lists); })) lists.clear();
       for (const std::wstring& list : lists) {
-        std::unique_ptr<MailStorage> mailList = domainStorage->createChild(L"maillist");
+        WriterOwner mailList = child(*domainStorage, L"maillist");
         mailList->setAttribute(L"name", list);
         if (guarded([&] { provider_.dumpMailList(*mailList, domain, list); })) domainStorage->appendChild(*mailList);
       }
@@ -127,18 +127,17 @@ void MailTransporter::loadMail() {
     guarded([&] { provider_.maxLetterSize(toInt32(size)); });
   }
 
-  MailStorageReader root(rootElement, archive_);
+  XmlStorageReader root(rootElement, archive_);
   StringList serverDomains;
   guarded([&] { provider_.domains(serverDomains); });
-  for (std::unique_ptr<MailStorage> domainElement = root.firstChild(L"domain"); domainElement;
-       domainElement = root.nextChild()) {
+  for (ReaderOwner domainElement(root.firstChild(L"domain")); domainElement;
+       domainElement.reset(root.nextChild())) {
     const std::wstring domain = domainElement->getAttribute(L"name");
     if (!containsNoCase(serverDomains, domain)) continue;
     if (withMailboxes) {
       StringList names;
       if (!guarded([&] { provider_.mailNames(domain, names); })) names.clear();
-      for (std::unique_ptr<MailStorage> mail = domainElement->firstChild(L"mail"); mail;
-           mail = domainElement->nextChild()) {
+      for (ReaderOwner mail(domainElement->firstChild(L"mail")); mail; mail.reset(domainElement->nextChild())) {
         const std::wstring name = mail->getAttribute(L"name");
         if (containsNoCase(names, name)) guarded([&] { provider_.restoreMailBox(*mail, domain, name); });
       }
@@ -146,8 +145,8 @@ void MailTransporter::loadMail() {
     if (withMailLists) {
       StringList lists;
       if (!guarded([&] { provider_.mailLists(domain, lists); })) lists.clear();
-      for (std::unique_ptr<MailStorage> mailList = domainElement->firstChild(L"maillist"); mailList;
-           mailList = domainElement->nextChild()) {
+      for (ReaderOwner mailList(domainElement->firstChild(L"maillist")); mailList;
+           mailList.reset(domainElement->nextChild())) {
         const std::wstring list = mailList->getAttribute(L"name");
         if (containsNoCase(lists, list)) guarded([&] { provider_.restoreMailList(*mailList, domain, list); });
       }

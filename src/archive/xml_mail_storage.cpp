@@ -1,83 +1,75 @@
 #include "archive/xml_mail_storage.h"
 
+#include <new>
+
 #include "archive/mail_archive.h"
 #include "platform/exceptions.h"
 
-void XmlMailStorage::refuse(const char* operation, const wchar_t* what) const {
-  throwRuntimeError(std::wstring(L"Mail storage does not support ") + what + L" in this mode",
-                    site((std::string(form_) + "::" + operation).c_str(), 0));
-}
+XmlStorageWriter::XmlStorageWriter(ComPtr<IXMLDOMDocument> document, ComPtr<IXMLDOMElement> element,
+                                   MailArchive& archive)
+    : document_(std::move(document)), element_(std::move(element)), archive_(archive) {}
 
-void XmlMailStorage::setAttribute(const std::wstring&, const std::wstring&) { refuse("setAttribute", L"setAttribute"); }
-void XmlMailStorage::appendChild(MailStorage&) { refuse("appendChild", L"appendChild"); }
-void XmlMailStorage::putFile(const std::wstring&, const std::wstring&) { refuse("putFile", L"putFile"); }
-void XmlMailStorage::putDirectory(const std::wstring&, const std::wstring&, const StringList&) {
-  refuse("putDirectory", L"putDirectory");
-}
-std::unique_ptr<MailStorage> XmlMailStorage::createChild(const std::wstring&) { refuse("createChild", L"createChild"); }
-std::wstring XmlMailStorage::getAttribute(const std::wstring&) { refuse("getAttribute", L"getAttribute"); }
-std::unique_ptr<MailStorage> XmlMailStorage::firstChild(const std::wstring&) { refuse("firstChild", L"firstChild"); }
-std::unique_ptr<MailStorage> XmlMailStorage::nextChild() { refuse("nextChild", L"nextChild"); }
-void XmlMailStorage::getDirectory(const std::wstring&, const std::wstring&) { refuse("getDirectory", L"getDirectory"); }
-
-MailStorageWriter::MailStorageWriter(ComPtr<IXMLDOMDocument> document, ComPtr<IXMLDOMElement> element,
-                                     MailArchive& archive)
-    : XmlMailStorage("MailStorageWriter"), document_(std::move(document)), element_(std::move(element)), archive_(archive) {}
-
-void MailStorageWriter::setAttribute(const std::wstring& name, const std::wstring& value) {
+void XmlStorageWriter::setAttribute(const std::wstring& name, const std::wstring& value) {
   ::setAttribute(*element_.get(), name, Variant(value));
 }
 
-void MailStorageWriter::appendChild(MailStorage& child) {
-  auto* writer = dynamic_cast<MailStorageWriter*>(&child);
-  if (!writer) refuse("appendChild", L"appending a child of another form");
-  ::appendChild(*element_.get(), writer->element());
+void XmlStorageWriter::appendChild(MailStorageWriter& child) {
+  auto* writer = dynamic_cast<XmlStorageWriter*>(&child);
+  if (!writer) {
+    throwRuntimeError(L"Mail storage cannot append a child of another storage",
+                      site("XmlStorageWriter::appendChild", __LINE__));
+  }
+  ::appendChild(*element_.get(), *writer->element_.get());
 }
 
-void MailStorageWriter::appendDump(const wchar_t* type, const std::wstring& arcname) {
+void XmlStorageWriter::appendDump(const wchar_t* type, const std::wstring& arcname) {
   ComPtr<IXMLDOMElement> dump = createElement(*document_.get(), L"dump");
   ::setAttribute(*dump.get(), L"type", Variant(type));
   ::setAttribute(*dump.get(), L"arcname", Variant(arcname));
   ::appendChild(*element_.get(), *dump.get());
 }
 
-void MailStorageWriter::putFile(const std::wstring& arcname, const std::wstring& path) {
+void XmlStorageWriter::putFile(const std::wstring& arcname, const std::wstring& path) {
   appendDump(L"file", arcname);
   archive_.putFile(arcname, path);
 }
 
-void MailStorageWriter::putDirectory(const std::wstring& arcname, const std::wstring& path,
-                                     const StringList& exclusions) {
+void XmlStorageWriter::putDirectory(const std::wstring& arcname, const std::wstring& path,
+                                    const StringList& exclusions) {
   appendDump(L"directory", arcname);
   archive_.putDirectory(arcname, path, exclusions);
 }
 
-std::unique_ptr<MailStorage> MailStorageWriter::createChild(const std::wstring& tagName) {
-  return std::make_unique<MailStorageWriter>(document_, createElement(*document_.get(), tagName), archive_);
+void XmlStorageWriter::putDirectory(const std::wstring& arcname, const std::wstring& path) {
+  putDirectory(arcname, path, StringList{});
 }
 
-MailStorageReader::MailStorageReader(ComPtr<IXMLDOMElement> element, MailArchive& archive)
-    : XmlMailStorage("MailStorageReader"), element_(std::move(element)), archive_(archive) {}
+MailStorageWriter* XmlStorageWriter::createChild(const std::wstring& tagName) {
+  return new (std::nothrow) XmlStorageWriter(document_, createElement(*document_.get(), tagName), archive_);
+}
 
-std::wstring MailStorageReader::getAttribute(const std::wstring& name) { return ::getAttribute(*element_.get(), name); }
+XmlStorageReader::XmlStorageReader(ComPtr<IXMLDOMElement> element, MailArchive& archive)
+    : element_(std::move(element)), archive_(archive) {}
 
-std::unique_ptr<MailStorage> MailStorageReader::firstChild(const std::wstring& tagName) {
+std::wstring XmlStorageReader::getAttribute(const std::wstring& name) { return ::getAttribute(*element_.get(), name); }
+
+MailStorageReader* XmlStorageReader::firstChild(const std::wstring& tagName) {
   found_ = elementsByTagName(*element_.get(), tagName);
   position_ = 0;
   return childAt(position_);
 }
 
-std::unique_ptr<MailStorage> MailStorageReader::nextChild() {
+MailStorageReader* XmlStorageReader::nextChild() {
   if (!found_) return nullptr;
   return childAt(++position_);
 }
 
-std::unique_ptr<MailStorage> MailStorageReader::childAt(long index) {
+MailStorageReader* XmlStorageReader::childAt(long index) {
   ComPtr<IXMLDOMElement> child = elementAt(*found_.get(), index);
   if (!child) return nullptr;
-  return std::make_unique<MailStorageReader>(std::move(child), archive_);
+  return new (std::nothrow) XmlStorageReader(std::move(child), archive_);
 }
 
-void MailStorageReader::getDirectory(const std::wstring& arcname, const std::wstring& path) {
+void XmlStorageReader::getDirectory(const std::wstring& arcname, const std::wstring& path) {
   archive_.getDirectory(arcname, path);
 }

@@ -1,8 +1,8 @@
 #pragma once
-// The two forms of MailStorage over an element of the archive's MSXML description: the
-// writing form that dumpers fill, the reading form that restorers walk.
+// The two forms of mail storage over an element of the archive's MSXML description: the
+// writing form that dumpers fill, the reading form that restorers walk. A storage that
+// createChild, firstChild or nextChild hands out lives on the heap until its destroy().
 
-#include <memory>
 #include <string>
 
 #include "archive/mail_storage.h"
@@ -10,42 +10,18 @@
 
 class MailArchive;
 
-// What both forms share: every operation refuses with a run-time error until a form
-// overrides it with its own.
-class XmlMailStorage : public MailStorage {
+class XmlStorageWriter final : public MailStorageWriter {
  public:
-  void setAttribute(const std::wstring& name, const std::wstring& value) override;
-  void appendChild(MailStorage& child) override;
-  void putFile(const std::wstring& arcname, const std::wstring& path) override;
-  void putDirectory(const std::wstring& arcname, const std::wstring& path, const StringList& exclusions) override;
-  using MailStorage::putDirectory;
-  std::unique_ptr<MailStorage> createChild(const std::wstring& tagName) override;
-
-  std::wstring getAttribute(const std::wstring& name) override;
-  std::unique_ptr<MailStorage> firstChild(const std::wstring& tagName) override;
-  std::unique_ptr<MailStorage> nextChild() override;
-  void getDirectory(const std::wstring& arcname, const std::wstring& path) override;
-
- protected:
-  explicit XmlMailStorage(const char* form) : form_(form) {}
-  [[noreturn]] void refuse(const char* operation, const wchar_t* what) const;
-
- private:
-  const char* form_;  // the class name, for the raise site
-};
-
-class MailStorageWriter : public XmlMailStorage {
- public:
-  MailStorageWriter(ComPtr<IXMLDOMDocument> document, ComPtr<IXMLDOMElement> element, MailArchive& archive);
+  XmlStorageWriter(ComPtr<IXMLDOMDocument> document, ComPtr<IXMLDOMElement> element, MailArchive& archive);
+  ~XmlStorageWriter() = default;
 
   void setAttribute(const std::wstring& name, const std::wstring& value) override;
-  void appendChild(MailStorage& child) override;
+  void appendChild(MailStorageWriter& child) override;
   void putFile(const std::wstring& arcname, const std::wstring& path) override;
   void putDirectory(const std::wstring& arcname, const std::wstring& path, const StringList& exclusions) override;
-  using MailStorage::putDirectory;
-  std::unique_ptr<MailStorage> createChild(const std::wstring& tagName) override;
-
-  IXMLDOMElement& element() { return *element_.get(); }
+  void putDirectory(const std::wstring& arcname, const std::wstring& path) override;
+  MailStorageWriter* createChild(const std::wstring& tagName) override;
+  void destroy() override { delete this; }
 
  private:
   // A "dump" child that records a stored file or directory.
@@ -56,17 +32,19 @@ class MailStorageWriter : public XmlMailStorage {
   MailArchive& archive_;
 };
 
-class MailStorageReader : public XmlMailStorage {
+class XmlStorageReader final : public MailStorageReader {
  public:
-  MailStorageReader(ComPtr<IXMLDOMElement> element, MailArchive& archive);
+  XmlStorageReader(ComPtr<IXMLDOMElement> element, MailArchive& archive);
+  ~XmlStorageReader() = default;
 
   std::wstring getAttribute(const std::wstring& name) override;
-  std::unique_ptr<MailStorage> firstChild(const std::wstring& tagName) override;
-  std::unique_ptr<MailStorage> nextChild() override;
+  MailStorageReader* firstChild(const std::wstring& tagName) override;
+  MailStorageReader* nextChild() override;
   void getDirectory(const std::wstring& arcname, const std::wstring& path) override;
+  void destroy() override { delete this; }
 
  private:
-  std::unique_ptr<MailStorage> childAt(long index);
+  MailStorageReader* childAt(long index);
 
   ComPtr<IXMLDOMElement> element_;
   ComPtr<IXMLDOMNodeList> found_;  // the elements of the last firstChild

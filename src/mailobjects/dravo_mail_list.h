@@ -38,9 +38,9 @@ class DravoMailList : public MailList {
   static void remove(const std::wstring& name, const std::wstring& domain);
 
   // Writes the owner and the members into the list's archive element.
-  void dump(MailStorage& storage);
+  void dump(MailStorageWriter& storage);
   // Reads them back, replacing the list file; elements of unknown servers are passed over.
-  void restore(MailStorage& storage);
+  void restore(MailStorageReader& storage);
 
   // domain + "\" + name + ".txt", relative to the configuration directory.
   static std::wstring defaultListFile(const std::wstring& name, const std::wstring& domain);

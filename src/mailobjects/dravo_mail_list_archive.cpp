@@ -27,7 +27,7 @@ std::wstring bareAddress(const std::wstring& address) {
 
 }  // namespace
 
-void DravoMailList::dump(MailStorage& storage) {
+void DravoMailList::dump(MailStorageWriter& storage) {
   storage.setAttribute(L"Version", dumpVersion);
   storage.setAttribute(L"Server", L"Dravo");
   storage.setAttribute(L"adminEmail", adminEMail());
@@ -36,13 +36,13 @@ void DravoMailList::dump(MailStorage& storage) {
   StringList addresses;
   splitMembers(readMemberFile(path), addresses);
   for (const std::wstring& address : addresses) {
-    std::unique_ptr<MailStorage> member = storage.createChild(L"listmember");
+    WriterOwner member = child(storage, L"listmember");
     member->setAttribute(L"email", address);
     storage.appendChild(*member);
   }
 }
 
-void DravoMailList::restore(MailStorage& storage) {
+void DravoMailList::restore(MailStorageReader& storage) {
   const std::wstring server = storage.getAttribute(L"Server");
   if (!server.empty() && server != L"Dravo" && server != L"Velmar") return;
   const std::wstring version = storage.getAttribute(L"Version");
@@ -53,8 +53,7 @@ void DravoMailList::restore(MailStorage& storage) {
   adminEMail(storage.getAttribute(L"adminEmail"));
 
   std::wstring text;
-  for (std::unique_ptr<MailStorage> member = storage.firstChild(L"listmember"); member;
-       member = storage.nextChild()) {
+  for (ReaderOwner member(storage.firstChild(L"listmember")); member; member.reset(storage.nextChild())) {
     const std::wstring address = member->getAttribute(L"email");
     text += (version.empty() ? bareAddress(address) : address) + L"\r\n";
   }

@@ -2,6 +2,7 @@
 // announcement of a new mailing list.
 
 #include <map>
+#include <new>
 
 #include "automation/call_patterns.h"
 #include "mailobjects/dravo_mail_info.h"
@@ -31,7 +32,7 @@ MailInfo* createMail(const std::wstring& fromAddress, const std::wstring& fromNa
                      const StringList* attachments, const std::wstring& replyTo) {
   log(0, L"Create mail from='%s', to='%s', subject='%s', body='%s'", fromAddress.c_str(), toAddress.c_str(),
       subject.c_str(), body.c_str());
-  return new DravoMailInfo(fromAddress, fromName, toAddress, toName, subject, body, attachments, replyTo);
+  return new (std::nothrow) DravoMailInfo(fromAddress, fromName, toAddress, toName, subject, body, attachments, replyTo);
 }
 
 DispatchHelper loadMessage(const std::wstring& fileName) {
@@ -60,7 +61,7 @@ MailInfo* forwardMail(const std::wstring& newAddress, const std::wstring& newNam
   message.put(L"TextBody", Variant(body));
   message.put(L"From", Variant(asString(message.invoke(L"To", DISPATCH_PROPERTYGET))));
   message.put(L"To", Variant(displayForm(newName, newAddress)));
-  return new DravoMailInfo(message);
+  return new (std::nothrow) DravoMailInfo(message);
 }
 
 void sendMailListNotification(const std::wstring& ownerAddress, const std::wstring& listName,

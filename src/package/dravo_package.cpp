@@ -41,7 +41,12 @@ std::wstring VDravoPackage::GetVersion() { return supportedVersionText(host_->co
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdelete-non-virtual-dtor"
-void VDravoPackage::release() { delete this; }
+void VDravoPackage::destroy(unsigned flags) {
+  if (flags & 1)
+    delete this;
+  else
+    this->~VDravoPackage();
+}
 #pragma GCC diagnostic pop
 
 // Configure, Update and SaveSettings change the mail server itself: mail_server_update.cpp.

@@ -23,7 +23,7 @@ class VDravoPackage : public VPackage {
   std::string GetName() override;
   std::wstring GetDescription() override;
   std::wstring GetVersion() override;
-  void release() override;
+  void destroy(unsigned flags) override;
   void Configure(bool enable) override;
   void Update() override;
   void SaveSettings() override;

@@ -10,10 +10,9 @@ class VPackage {
   virtual std::string GetName() = 0;           // 0
   virtual std::wstring GetDescription() = 0;   // 1
   virtual std::wstring GetVersion() = 0;       // 2
-  // 3: ends the object's life. The panel's slot is a deleting destructor taking flags; a
-  // virtual destructor of this toolchain takes two slots, so the object deletes itself
-  // here, as the module's other handed-out objects do.
-  virtual void release() = 0;
+  // 3: the panel's deleting destructor, a single slot taking a flags word: bit 0 set frees
+  // the object, clear only ends its life. (A virtual destructor here would take two slots.)
+  virtual void destroy(unsigned flags) = 0;
   virtual void Configure(bool enable) = 0;     // 4
   virtual void Update() = 0;                   // 5
   virtual void SaveSettings() = 0;             // 6
@@ -22,6 +21,8 @@ class VPackage {
   virtual bool IsPropertySupported(const std::wstring& name) = 0;                          // 9
   virtual bool IsAvailable() = 0;                                                          // 10
   virtual std::wstring GetStatus() = 0;                                                    // 11
+
+  void release() { destroy(1); }
 
  protected:
   ~VPackage() = default;

@@ -60,10 +60,10 @@ class DravoProvider : public MailProvider {
                       StringList& finishedFiles) override;
   void domainMailPaths(const std::wstring& domain, const std::wstring& mailName, StringList& paths) override;
   void mailPaths(StringList& paths) override;
-  void dumpMailBox(MailStorage& storage, const std::wstring& domain, const std::wstring& name) override;
-  void dumpMailList(MailStorage& storage, const std::wstring& domain, const std::wstring& name) override;
-  void restoreMailBox(MailStorage& storage, const std::wstring& domain, const std::wstring& name) override;
-  void restoreMailList(MailStorage& storage, const std::wstring& domain, const std::wstring& name) override;
+  void dumpMailBox(MailStorageWriter& storage, const std::wstring& domain, const std::wstring& name) override;
+  void dumpMailList(MailStorageWriter& storage, const std::wstring& domain, const std::wstring& name) override;
+  void restoreMailBox(MailStorageReader& storage, const std::wstring& domain, const std::wstring& name) override;
+  void restoreMailList(MailStorageReader& storage, const std::wstring& domain, const std::wstring& name) override;
   void services(StringList& names, unsigned char flags) override;
   void addAlias(const std::wstring& domain, const std::wstring& alias) override;
   void delAlias(const std::wstring& domain, const std::wstring& alias) override;

@@ -35,11 +35,11 @@ void DravoProvider::removeMailList(const std::wstring& name, const std::wstring&
   DravoMailList::remove(name, domain);
 }
 
-void DravoProvider::dumpMailList(MailStorage& storage, const std::wstring& domain, const std::wstring& name) {
+void DravoProvider::dumpMailList(MailStorageWriter& storage, const std::wstring& domain, const std::wstring& name) {
   DravoMailList(name, domain).dump(storage);
 }
 
-void DravoProvider::restoreMailList(MailStorage& storage, const std::wstring& domain, const std::wstring& name) {
+void DravoProvider::restoreMailList(MailStorageReader& storage, const std::wstring& domain, const std::wstring& name) {
   DravoMailList(name, domain).restore(storage);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The mail manager's interfaces of the objects that provider operations hand out. The
 // order of declaration is the slot order; each object ends its own life through
-// release(), the mail manager never calls a destructor.
+// release(), the mail manager never calls a destructor: release sits at the place the
+// host's table gives its destroying slot (domain 14, mail name 23, mailing list 12, mail 3).
 
 #include <string>
 

@@ -9,8 +9,11 @@
 #include "provider/mail_objects.h"
 #include "provider/provider_types.h"
 
-class MailStorage;
+class MailStorageWriter;
+class MailStorageReader;
 
+// GCC gives overloads (maxLetterSize, mailPath) their slots in declaration order. The
+// relaying pairs of slot 22 are std::list<std::pair<std::wstring, int>>: address, prefix length.
 class MailProvider {
  public:
   virtual bool productInfo(std::wstring& name, std::wstring& version) = 0;  // 0
@@ -59,10 +62,10 @@ class MailProvider {
                               StringList& finishedFiles) = 0;
   virtual void domainMailPaths(const std::wstring& domain, const std::wstring& mailName, StringList& paths) = 0;
   virtual void mailPaths(StringList& paths) = 0;
-  virtual void dumpMailBox(MailStorage& storage, const std::wstring& domain, const std::wstring& name) = 0;  // 40
-  virtual void dumpMailList(MailStorage& storage, const std::wstring& domain, const std::wstring& name) = 0;
-  virtual void restoreMailBox(MailStorage& storage, const std::wstring& domain, const std::wstring& name) = 0;
-  virtual void restoreMailList(MailStorage& storage, const std::wstring& domain, const std::wstring& name) = 0;
+  virtual void dumpMailBox(MailStorageWriter& storage, const std::wstring& domain, const std::wstring& name) = 0;  // 40
+  virtual void dumpMailList(MailStorageWriter& storage, const std::wstring& domain, const std::wstring& name) = 0;
+  virtual void restoreMailBox(MailStorageReader& storage, const std::wstring& domain, const std::wstring& name) = 0;
+  virtual void restoreMailList(MailStorageReader& storage, const std::wstring& domain, const std::wstring& name) = 0;
   virtual void services(StringList& names, unsigned char flags) = 0;
   virtual void addAlias(const std::wstring& domain, const std::wstring& alias) = 0;  // 45
   virtual void delAlias(const std::wstring& domain, const std::wstring& alias) = 0;

@@ -32,7 +32,7 @@ StringList mailboxExclusions(const std::wstring& mailboxPath, const std::wstring
 
 }  // namespace
 
-void DravoProvider::dumpMailBox(MailStorage& storage, const std::wstring& domain, const std::wstring& name) {
+void DravoProvider::dumpMailBox(MailStorageWriter& storage, const std::wstring& domain, const std::wstring& name) {
   DravoAccount account(name, domain);
   if (account.type() != 0) {
     throwRuntimeError(L"The " + name + L" is not mail box", site("Dravo::DravoProvider::dumpMailBox", 475));
@@ -50,7 +50,7 @@ void DravoProvider::dumpMailBox(MailStorage& storage, const std::wstring& domain
   if (exists(attachments)) storage.putDirectory(L"attachments " + name + L"@" + domain, attachments);
 }
 
-void DravoProvider::restoreMailBox(MailStorage& storage, const std::wstring& domain, const std::wstring& name) {
+void DravoProvider::restoreMailBox(MailStorageReader& storage, const std::wstring& domain, const std::wstring& name) {
   const std::wstring version = storage.getAttribute(L"Version");
   if (!version.empty() && version != L"1.0") {
     throwRuntimeError(L"Can't restore mail box. Unknown version " + version,

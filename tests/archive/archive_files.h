@@ -1,38 +1,29 @@
 #pragma once
-// Whole files of any size for the archive tests, written and read with plain system calls.
+// Whole files of any size for the archive tests, and what a piece of work raised.
 
-#include <windows.h>
-
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 
-inline void makeParentDirs(const std::wstring& path) {
-  for (std::size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
-    CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+#include "platform/exceptions.h"
+#include "platform/scratch_dir.h"
+
+// What work raised, as "<message> @ <function that raised it>", or "<no failure>".
+template <class Work>
+std::wstring raised(Work&& work) {
+  try {
+    work();
+  } catch (const vexception& e) {
+    const std::string where = e.trace().empty() ? std::string() : e.trace().front().function;
+    return e.message() + L" @ " + std::wstring(where.begin(), where.end());
   }
+  return L"<no failure>";
 }
 
 inline void writeBytes(const std::wstring& path, const std::string& bytes) {
-  makeParentDirs(path);
-  const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
-}
-
-// The whole file, or "<missing>".
-inline std::string readBytes(const std::wstring& path) {
-  const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  LARGE_INTEGER size{};
-  GetFileSizeEx(h, &size);
-  std::string out(static_cast<std::size_t>(size.QuadPart), '\0');
-  DWORD read = 0;
-  if (!out.empty()) ReadFile(h, out.data(), static_cast<DWORD>(out.size()), &read, nullptr);
-  CloseHandle(h);
-  out.resize(read);
-  return out;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
 }
 
 // Bytes of every value, zeros and line ends included.

@@ -1,125 +1,78 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <tuple>
+
 #include "listfiles/filter_file.h"
-#include "platform/exceptions.h"
+#include "support/raised.h"
 #include "platform/scratch_dir.h"
 
 namespace {
 
 using namespace Dravo;
 
-class FilterFile : public ::testing::Test {
- protected:
-  DravoFilterFile load(const std::string& content) {
-    dir.file(L"filter.dat", content);
-    return DravoFilterFile(dir.path() + L"\\");
-  }
-  std::string saved(DravoFilterFile& filter) {
+// A file read, changed and saved: the black list it reported and the bytes it saved.
+struct FilterCase { const char* name; std::string content; std::function<void(DravoFilterFile&)> change; StringList listed; std::string saved; };
+
+TEST(FilterFile, ReadsListsChangesAndSavesByteExact) {
+  const FilterCase cases[] = {
+      {"sections decide which plain lines are black-listed",
+       "spam.example\r\n1\r\nnot-listed.example\r\n2:listed.example\r\n", nullptr,
+       {L"spam.example", L"listed.example"}, "spam.example\r\n1\r\nnot-listed.example\r\n2:listed.example\r\n"},
+      {"rules keep their parts and a letterless rule gains H", "=bad.example\r\nS$!~offer\r\n3:B^x\r\nT&y\r\nA{z\r\n",
+       nullptr, {}, "H=bad.example\r\nS$!~offer\r\n3:B^x\r\nT&y\r\nA{z\r\n"},
+      {"dropped lines are missing after save", "C:\\temp\\x\r\nkept.example\r\n", nullptr, {L"kept.example"},
+       "kept.example\r\n"},
+      {"every line end splits, empty pieces go", "a.example\r\n\r\nb.example\rc.example\nd.example", nullptr,
+       {L"a.example", L"b.example", L"c.example", L"d.example"}, "a.example\r\nb.example\r\nc.example\r\nd.example\r\n"},
+      {"ANSI text round-trips", "0:caf\xE9.example\r\n", nullptr, {L"caf\u00e9.example"}, "0:caf\xE9.example\r\n"},
+      {"a duplicate is listed once", "twice.example\r\n0:twice.example\r\n", nullptr, {L"twice.example"},
+       "twice.example\r\n0:twice.example\r\n"},
+      {"add appends only what is new", "2:present.example\r\n1\r\n",
+       [](DravoFilterFile& f) { f.addRestrictedDomain(L"present.example"), f.addRestrictedDomain(L"new.example"); },
+       {L"present.example", L"new.example"}, "2:present.example\r\n1\r\n0:new.example\r\n"},
+      {"delete removes the first", "a.example\r\nH=rule.example\r\n2:a.example\r\n",
+       [](DravoFilterFile& f) { f.delRestrictedDomain(L"a.example"); }, {L"a.example"},
+       "H=rule.example\r\n2:a.example\r\n"},
+  };
+  for (const FilterCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    dir.file(L"filter.dat", c.content);
+    DravoFilterFile filter(dir.path() + L"\\");
+    if (c.change) c.change(filter);
+    StringList listed{L"earlier"}, expected{L"earlier"};  // the list is added to
+    expected.insert(expected.end(), c.listed.begin(), c.listed.end());
+    filter.restrictedDomains(listed);
+    EXPECT_EQ(listed, expected);
     filter.save();
-    return ScratchDir::content(filter.path());
+    EXPECT_EQ(ScratchDir::content(filter.path()), c.saved);
   }
-  StringList blackList(const DravoFilterFile& filter) {
-    StringList list;
-    filter.restrictedDomains(list);
-    return list;
-  }
-  ScratchDir dir;
-};
+}
 
-FilterEntry parsed(const std::string& line, bool& ok) {
+TEST(FilterLineGrammar, PartsAndLevelsOfParsedLinesAndRejectedLines) {
   char section = '0';
-  FilterEntry entry;
-  ok = parseFilterLine(line, section, entry);
-  return entry;
-}
-
-TEST_F(FilterFile, SectionsDecideWhichPlainLinesAreBlackListed) {
-  const std::string text = "spam.example\r\n1\r\nnot-listed.example\r\n2:listed.example\r\n";
-  DravoFilterFile filter = load(text);
-  EXPECT_EQ(blackList(filter), (StringList{L"spam.example", L"listed.example"}));
-  ASSERT_EQ(filter.entries.size(), 4u);
-  EXPECT_EQ(filter.entries[2].level, '1');
-  EXPECT_TRUE(filter.entries[2].levelInherited);
-  EXPECT_EQ(saved(filter), text);
-}
-
-TEST_F(FilterFile, RulesKeepTheirPartsAndALetterlessRuleGainsH) {
-  DravoFilterFile filter = load("=bad.example\r\nS$!~offer\r\n3:B^x\r\nT&y\r\nA{z\r\n");
-  EXPECT_TRUE(blackList(filter).empty());
-  ASSERT_EQ(filter.entries.size(), 5u);
-  const FilterEntry& rule = filter.entries[1];
-  EXPECT_EQ(rule.kind, 1);
-  EXPECT_EQ(rule.field, 'S');
-  EXPECT_TRUE(rule.dollar);
-  EXPECT_TRUE(rule.negate);
-  EXPECT_EQ(rule.op, '~');
-  EXPECT_EQ(rule.value, L"offer");
-  EXPECT_EQ(saved(filter), "H=bad.example\r\nS$!~offer\r\n3:B^x\r\nT&y\r\nA{z\r\n");
-}
-
-TEST(FilterLineGrammar, UnparsableLinesAreRejected) {
+  FilterEntry e;
   for (const std::string line : {"C:\\path\\file", "H$x", "H!$=x", "S$", "H!", "$$=x", "9:x"}) {
-    bool ok = true;
-    parsed(line, ok);
-    EXPECT_FALSE(ok) << line;
+    EXPECT_FALSE(parseFilterLine(line, section, e)) << line;
   }
-  bool ok = false;
-  const FilterEntry plain = parsed("Hello", ok);
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(plain.kind, 2);
-  EXPECT_EQ(plain.value, L"Hello");
-  const FilterEntry emptyValue = parsed("1:", ok);
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(emptyValue.kind, 2);
-  EXPECT_FALSE(emptyValue.levelInherited);
+  ASSERT_TRUE(parseFilterLine("S$!~offer", section, e));
+  EXPECT_EQ(std::tuple(e.kind, e.field, e.dollar, e.negate, e.op, e.value), std::tuple(1, 'S', true, true, '~', std::wstring(L"offer")));
+  ASSERT_TRUE(parseFilterLine("1", section, e) && parseFilterLine("Hello", section, e));
+  EXPECT_EQ(std::tuple(e.kind, e.level, e.levelInherited, e.value), std::tuple(2, '1', true, std::wstring(L"Hello")));
+  ASSERT_TRUE(parseFilterLine("1:", section, e));
+  EXPECT_EQ(std::tuple(e.kind, e.levelInherited), std::tuple(2, false));
 }
 
-TEST_F(FilterFile, DroppedLinesAreMissingAfterSave) {
-  DravoFilterFile filter = load("C:\\temp\\x\r\nkept.example\r\n");
-  EXPECT_EQ(saved(filter), "kept.example\r\n");
-}
-
-TEST_F(FilterFile, RestrictedDomainsReportsADuplicateOnce) {
-  DravoFilterFile filter = load("twice.example\r\n0:twice.example\r\n");
-  StringList list{L"earlier"};
-  filter.restrictedDomains(list);
-  EXPECT_EQ(list, (StringList{L"earlier", L"twice.example"}));
-}
-
-TEST_F(FilterFile, AddRestrictedDomainAppendsOnlyWhatIsNew) {
-  DravoFilterFile filter = load("2:present.example\r\n1\r\n");
-  filter.addRestrictedDomain(L"present.example");
+TEST(FilterFile, DeletingWhatIsNoListedDomainFailsNamingItAndChangesNothing) {
+  ScratchDir dir;
+  dir.file(L"filter.dat", "H=rule.example\r\n2:a.example\r\n");
+  DravoFilterFile filter(dir.path() + L"\\");
+  for (const wchar_t* missing : {L"rule.example", L"A.EXAMPLE"}) EXPECT_NE(raised([&] { filter.delRestrictedDomain(missing); }), L"<no failure>");
+  EXPECT_EQ(raised([&] { filter.delRestrictedDomain(L"xn--bcher-kva.example"); }),
+            L"Run-Time error: Domain not found in black list. Domain = xn--bcher-kva.example [b\u00fccher.example] @ "
+            L"Dravo::DravoFilterFile::delRestrictedDomain");
   EXPECT_EQ(filter.entries.size(), 2u);
-  filter.addRestrictedDomain(L"new.example");
-  EXPECT_EQ(saved(filter), "2:present.example\r\n1\r\n0:new.example\r\n");
-}
-
-TEST_F(FilterFile, DelRestrictedDomainRemovesTheFirstAndFailsForRulesAndCase) {
-  DravoFilterFile filter = load("a.example\r\nH=rule.example\r\n2:a.example\r\n");
-  filter.delRestrictedDomain(L"a.example");
-  EXPECT_EQ(saved(filter), "H=rule.example\r\n2:a.example\r\n");
-  for (const std::wstring missing : {L"rule.example", L"A.EXAMPLE"}) {
-    try {
-      filter.delRestrictedDomain(missing);
-      ADD_FAILURE() << "no failure";
-    } catch (const vexception& e) {
-      EXPECT_NE(fullText(e).find(L"Run-Time error: Domain not found in black list. Domain = " + missing + L" ["),
-                std::wstring::npos)
-          << fullText(e);
-      EXPECT_NE(fullText(e).find(L"Dravo::DravoFilterFile::delRestrictedDomain"), std::wstring::npos);
-    }
-  }
-  EXPECT_EQ(filter.entries.size(), 2u);
-}
-
-TEST_F(FilterFile, DelRestrictedDomainShowsTheUnicodeForm) {
-  DravoFilterFile filter = load("x.example\r\n");
-  try {
-    filter.delRestrictedDomain(L"xn--bcher-kva.example");
-    ADD_FAILURE() << "no failure";
-  } catch (const vexception& e) {
-    EXPECT_NE(fullText(e).find(L"xn--bcher-kva.example [b\u00fccher.example]"), std::wstring::npos) << fullText(e);
-  }
 }
 
 }  // namespace

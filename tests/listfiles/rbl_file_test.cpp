@@ -7,39 +7,20 @@ namespace {
 
 using namespace Dravo;
 
-RblEntry parsed(const std::string& line, bool& ok) {
+TEST(RblLineGrammar, PartsAreRecognisedAndWrittenBackBadFlagsRejected) {
+  const std::tuple<std::string, RblEntry, std::string> lines[] = {
+      {"1:bl.example,1;a note", {true, L"bl.example", true, L"a note"}, "1:bl.example,1;a note"},
+      {"0:bl.example;note", {false, L"bl.example", false, L"note"}, "bl.example;note"},
+      {"bl.example", {false, L"bl.example", false, L""}, "bl.example"}};
+  for (const auto& [line, entry, written] : lines) {
+    RblEntry read;
+    EXPECT_TRUE(parseRblLine(line, read)) << line;
+    EXPECT_EQ(read, entry) << line;
+    EXPECT_EQ(formatRblLine(read), written);
+  }
   RblEntry entry;
-  ok = parseRblLine(line, entry);
-  return entry;
-}
-
-TEST(RblLineGrammar, AllPartsAreRecognised) {
-  bool ok = false;
-  const RblEntry full = parsed("1:bl.example,1;a note", ok);
-  ASSERT_TRUE(ok);
-  EXPECT_TRUE(full.prefixFlag);
-  EXPECT_EQ(full.server, L"bl.example");
-  EXPECT_TRUE(full.suffixFlag);
-  EXPECT_EQ(full.tail, L"a note");
-  EXPECT_EQ(formatRblLine(full), "1:bl.example,1;a note");
-
-  const RblEntry noted = parsed("0:bl.example;note", ok);
-  ASSERT_TRUE(ok);
-  EXPECT_FALSE(noted.prefixFlag);
-  EXPECT_EQ(noted.server, L"bl.example");
-  EXPECT_EQ(noted.tail, L"note");
-  EXPECT_EQ(formatRblLine(noted), "bl.example;note");
-
-  const RblEntry plain = parsed("bl.example", ok);
-  ASSERT_TRUE(ok);
-  EXPECT_EQ(plain, (RblEntry{false, L"bl.example", false, L""}));
-}
-
-TEST(RblLineGrammar, BadFlagsAreRejected) {
   for (const std::string line : {"bl.example,2", "bl.example,", "2:bl.example", "x:bl.example"}) {
-    bool ok = true;
-    parsed(line, ok);
-    EXPECT_FALSE(ok) << line;
+    EXPECT_FALSE(parseRblLine(line, entry)) << line;
   }
 }
 
@@ -51,8 +32,7 @@ TEST(RblFile, ServersSkipsPrefixedEntriesAndDropsBadLines) {
   rbl.servers(servers);
   EXPECT_EQ(servers, (StringList{L"earlier", L"one.example", L"two.example", L"one.example"}));
   rbl.save();
-  EXPECT_EQ(ScratchDir::content(rbl.path()),
-            "one.example\r\n1:hidden.example,1;note\r\ntwo.example,1\r\none.example\r\n");
+  EXPECT_EQ(ScratchDir::content(rbl.path()), "one.example\r\n1:hidden.example,1;note\r\ntwo.example,1\r\none.example\r\n");
 }
 
 TEST(RblFile, UnreadObjectReplacesTheContent) {

@@ -35,7 +35,7 @@ class MailListArchiveTest : public StandinTest {
     MemoryStorage storage(L"maillist");
     for (const auto& [name, value] : attributes) storage.setAttribute(name, value);
     for (const std::wstring& address : addresses) {
-      auto member = storage.createChild(L"listmember");
+      WriterOwner member(storage.createChild(L"listmember"));
       member->setAttribute(L"email", address);
       storage.appendChild(*member);
     }

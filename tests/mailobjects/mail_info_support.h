@@ -1,15 +1,16 @@
 #pragma once
 // What the outgoing-mail tests share: a stand-in mail server (for the configured SMTP
-// port), a scratch folder, the "CDO.Message" stand-in's journal without object numbers,
+// port), a scratch folder, a receiver the mail goes to, the "CDO.Message" stand-in's journal without object numbers,
 // and the panel service answering "PRODUCT_ROOT_D".
 
 #include <windows.h>
 
-#include <string>
+#include <regex>
+#include <sstream>
 #include <stdexcept>
-#include <vector>
 
 #include "automation/automation_objects.h"
+#include "mime_message.h"
 #include "platform/com_error.h"
 #include "platform/scratch_dir.h"
 #include "platform/strings.h"
@@ -20,33 +21,20 @@
 
 class OutgoingMailTest : public StandinTest {
  protected:
+  void SetUp() override { cdoStandin().redirectPort(25, receiver.port()); }
+  mime::Message received(size_t index) const { return mime::read(receiver.messages().at(index)); }
   ScratchDir scratch;
+  SmtpReceiver receiver;  // port 25 leads to it
 };
 
 // The journal as "Message.From=...", "Field(sendusing).Value=i4:2": one entry per call, a
-// value's own line breaks kept.
+// value's own line breaks kept. An entry starts at "<Kind>#<n>" at the start of a line.
 inline std::vector<std::wstring> cdoCalls() {
-  const std::wstring journal = cdoStandin().journal();
+  static const std::wregex start(L"(^|\n)([A-Za-z]+)#[0-9]+");
+  std::wstringstream marked(std::regex_replace(cdoStandin().journal(), start, L"\x01$2"));
   std::vector<std::wstring> calls;
-  size_t start = 0;
-  while (start < journal.size()) {
-    // An entry ends at the line break before the next "<Kind>#<n>".
-    size_t end = start;
-    for (;;) {
-      end = journal.find(L'\n', end);
-      if (end == std::wstring::npos) break;
-      size_t k = end + 1;
-      while (k < journal.size() && iswalpha(journal[k])) ++k;
-      if (k == journal.size() || (k > end + 1 && journal[k] == L'#')) break;
-      ++end;
-    }
-    std::wstring entry = journal.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
-    const size_t hash = entry.find(L'#');
-    size_t digits = hash + 1;
-    while (digits < entry.size() && iswdigit(entry[digits])) ++digits;
-    if (hash != std::wstring::npos) entry.erase(hash, digits - hash);
-    calls.push_back(entry);
-    start = end == std::wstring::npos ? journal.size() : end + 1;
+  for (std::wstring entry; std::getline(marked, entry, L'\x01');) {
+    if (!entry.empty()) calls.push_back(entry.back() == L'\n' ? entry.substr(0, entry.size() - 1) : entry);
   }
   return calls;
 }
@@ -62,10 +50,10 @@ inline void configureSmtpPort(int port) {
 inline HRESULT sendFailure(MailInfo* mail) {
   try {
     mail->send();
+    return S_OK;
   } catch (const ComError& error) {
     return error.error();
   }
-  return S_OK;
 }
 
 // The panel's local service under the pipe name the module asks, with "PRODUCT_ROOT_D" =
@@ -87,16 +75,13 @@ class PanelService {
       throw std::runtime_error("cannot start panel_service_standin.exe");
     }
     process_.reset(started.hProcess);
-    CloseHandle(started.hThread);
+    const KernelHandle thread(started.hThread);
     // Ready once the pipe exists; a service that ended gives up the wait.
     while (!ScratchDir::exists(ready)) {
       if (WaitForSingleObject(process_.get(), 10) == WAIT_OBJECT_0) throw std::runtime_error("the panel service ended");
     }
   }
-  ~PanelService() {
-    TerminateProcess(process_.get(), 0);
-    WaitForSingleObject(process_.get(), INFINITE);
-  }
+  ~PanelService() { TerminateProcess(process_.get(), 0), WaitForSingleObject(process_.get(), INFINITE); }
 
  private:
   KernelHandle process_;

@@ -1,6 +1,5 @@
 #pragma once
-// An archive element held in memory: a test double of MailStorage with both forms in one
-// object. It keeps attributes and appended children, and walks children by name at any
+// An archive element held in memory: a test double of both storage forms in one object. It keeps attributes and appended children, and walks children by name at any
 // depth as the archive does. Files and directories are not part of it.
 
 #include <memory>
@@ -11,7 +10,7 @@
 
 #include "archive/mail_storage.h"
 
-class MemoryStorage : public MailStorage {
+class MemoryStorage final : public MailStorageWriter, public MailStorageReader {
  public:
   struct Element {
     std::wstring tag;
@@ -33,16 +32,18 @@ class MemoryStorage : public MailStorage {
     }
     element_->attributes.emplace_back(name, value);
   }
-  void appendChild(MailStorage& child) override {
+  void appendChild(MailStorageWriter& child) override {
     element_->children.push_back(dynamic_cast<MemoryStorage&>(child).element_);
   }
   void putFile(const std::wstring&, const std::wstring&) override { throw std::logic_error("no files in memory"); }
   void putDirectory(const std::wstring&, const std::wstring&, const StringList&) override {
     throw std::logic_error("no directories in memory");
   }
-  std::unique_ptr<MailStorage> createChild(const std::wstring& tagName) override {
-    return std::make_unique<MemoryStorage>(tagName);
+  void putDirectory(const std::wstring&, const std::wstring&) override {
+    throw std::logic_error("no directories in memory");
   }
+  MailStorageWriter* createChild(const std::wstring& tagName) override { return new MemoryStorage(tagName); }
+  void destroy() override { delete this; }
 
   std::wstring getAttribute(const std::wstring& name) override {
     for (const auto& attribute : element_->attributes) {
@@ -50,15 +51,15 @@ class MemoryStorage : public MailStorage {
     }
     return {};
   }
-  std::unique_ptr<MailStorage> firstChild(const std::wstring& tagName) override {
+  MailStorageReader* firstChild(const std::wstring& tagName) override {
     found_.clear();
     collect(*element_, tagName);
     position_ = 0;
     return nextChild();
   }
-  std::unique_ptr<MailStorage> nextChild() override {
+  MailStorageReader* nextChild() override {
     if (position_ >= found_.size()) return nullptr;
-    return std::make_unique<MemoryStorage>(found_[position_++]);
+    return new MemoryStorage(found_[position_++]);
   }
   void getDirectory(const std::wstring&, const std::wstring&) override {
     throw std::logic_error("no directories in memory");

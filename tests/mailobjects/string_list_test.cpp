@@ -1,78 +1,37 @@
 #include <gtest/gtest.h>
 
 #include "mailobjects/string_list.h"
-#include "platform/exceptions.h"
+#include "support/raised.h"
 
 namespace {
 
-using Dravo::delFromStrList;
-using Dravo::replaceInStrList;
-using Dravo::tokenize;
+using namespace Dravo;
 
-std::wstring deleted(std::wstring list, const std::wstring& item) {
-  delFromStrList(list, item);
-  return list;
-}
-
-TEST(Tokenize, DropsEmptyItemsWhenCountIsZero) {
-  StringList items{L"kept"};
-  tokenize(items, L";a;;b;", L";");
-  EXPECT_EQ(items, (StringList{L"kept", L"a", L"b"})) << "appends, never clears";
-  StringList none;
-  tokenize(none, L"", L";");
-  tokenize(none, L";;;", L";");
-  EXPECT_TRUE(none.empty());
-}
-
-TEST(Tokenize, SeveralSeparatorsAndEmptyRuns) {
-  StringList items;
-  tokenize(items, L"a b,c", L" ,");
-  EXPECT_EQ(items, (StringList{L"a", L"b", L"c"}));
-  StringList withEmpty;
-  // The separator that ends an item does not count towards the run.
-  tokenize(withEmpty, L"a;;b;;;c", L";", 2);
-  EXPECT_EQ(withEmpty, (StringList{L"a", L"b", L"", L"c"}));
-}
-
-TEST(DelFromStrList, ErasesTheItemWithOneSeparator) {
-  EXPECT_EQ(deleted(L"a;b;c", L"b"), L"a;c");
-  EXPECT_EQ(deleted(L"a;b;c", L"c"), L"a;b");
-  EXPECT_EQ(deleted(L"a;b;c", L"a"), L"b;c");
-  EXPECT_EQ(deleted(L"a", L"a"), L"");
-  EXPECT_EQ(deleted(L"x;a;x", L"x"), L"a;x") << "only the first match";
-}
-
-TEST(DelFromStrList, AbsentItemsRaiseAndLeaveTheList) {
-  for (const wchar_t* item : {L"B", L"a"}) {
-    std::wstring list = item[0] == L'B' ? L"a;b;c" : L"ab;c";
-    const std::wstring before = list;
-    try {
-      delFromStrList(list, item);
-      FAIL() << "no failure for " << static_cast<char>(item[0]);
-    } catch (const vexception& e) {
-      EXPECT_EQ(e.message(), std::wstring(L"Run-Time error: List does not contain ") + item + L" item");
-      EXPECT_EQ(e.trace().front().function, "Dravo::delFromStrList");
-    }
-    EXPECT_EQ(list, before);
+TEST(Tokenize, AppendsItemsDroppingEmptyRunsUpToTheCount) {
+  const std::tuple<const wchar_t*, const wchar_t*, int, StringList> cases[] = {
+      {L";a;;b;", L";", 0, {L"kept", L"a", L"b"}},  // appends, never clears
+      {L"a b,c", L" ,", 0, {L"kept", L"a", L"b", L"c"}},
+      {L"a;;b;;;c", L";", 2, {L"kept", L"a", L"b", L"", L"c"}}};  // the separator ending an item is not in the run
+  for (const auto& [text, separators, count, expected] : cases) {
+    StringList items{L"kept"};
+    tokenize(items, text, separators, count);
+    EXPECT_EQ(items, expected) << testing::PrintToString(std::wstring(text));
   }
-  std::wstring empty;
-  EXPECT_THROW(delFromStrList(empty, L""), vexception);
 }
 
-TEST(ReplaceInStrList, ReplacesInPlaceOrRaises) {
-  std::wstring list = L"a;b";
-  replaceInStrList(list, L"b", L"x");
-  EXPECT_EQ(list, L"a;x");
-  replaceInStrList(list, L"a", L"long");
-  EXPECT_EQ(list, L"long;x");
-  try {
-    replaceInStrList(list, L"lon", L"y");
-    FAIL();
-  } catch (const vexception& e) {
-    EXPECT_EQ(e.message(), L"Run-Time error: List does not contain lon item");
-    EXPECT_EQ(e.trace().front().function, "Dravo::replaceInStrList");
+TEST(StringLists, DeleteOrReplaceTheFirstMatchOrRaiseAndLeaveTheList) {
+  // {list, item, replacement (null: delete), the list after, the failure's origin or none}
+  const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {
+      {L"a;b;c", L"c", nullptr, L"a;b", nullptr}, {L"a;b;c", L"a", nullptr, L"b;c", nullptr}, {L"a", L"a", nullptr, L"", nullptr},
+      {L"x;a;x", L"x", nullptr, L"a;x", nullptr}, {L"a;b;c", L"B", nullptr, L"a;b;c", L"Dravo::delFromStrList"},
+      {L"ab;c", L"a", nullptr, L"ab;c", L"Dravo::delFromStrList"}, {L"", L"", nullptr, L"", L"Dravo::delFromStrList"},
+      {L"a;x", L"a", L"long", L"long;x", nullptr}, {L"long;x", L"lon", L"y", L"long;x", L"Dravo::replaceInStrList"}};
+  for (const auto& [before, item, replacement, after, origin] : cases) {
+    std::wstring list = before;
+    const std::wstring failure = raised([&] { replacement ? replaceInStrList(list, item, replacement) : delFromStrList(list, item); });
+    EXPECT_EQ(failure, origin ? L"Run-Time error: List does not contain " + std::wstring(item) + L" item @ " + origin : L"<no failure>");
+    EXPECT_EQ(list, after);
   }
-  EXPECT_EQ(list, L"long;x");
 }
 
 }  // namespace

@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "package/dravo_package.h"
 #include "package/panel_standin.h"
@@ -23,7 +21,8 @@
 
 namespace {
 
-const std::vector<std::wstring> serviceNames{L"DravoSMTP", L"DravoPOP3", L"DravoControl"};
+using Calls = std::vector<std::wstring>;
+const Calls serviceNames{L"DravoSMTP", L"DravoPOP3", L"DravoControl"};
 
 std::wstring registeredModule() {
   std::wstring value;
@@ -31,12 +30,7 @@ std::wstring registeredModule() {
   return value;
 }
 
-void forgetRegisteredModule() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, configKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-  RegDeleteValueW(key, L"MAIL_PROVIDERW_DLL");
-  RegCloseKey(key);
-}
+void forgetRegisteredModule() { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, configKeyPath, L"MAIL_PROVIDERW_DLL"); }
 
 class MailServerPackage : public StandinTest {
  protected:
@@ -62,8 +56,8 @@ class MailServerPackage : public StandinTest {
   }
 
   // The configuration changes the package made, in order.
-  std::vector<std::wstring> configurationWrites() const {
-    std::vector<std::wstring> writes;
+  Calls configurationWrites() const {
+    Calls writes;
     for (const std::wstring& call : server.calls())
       if (call.rfind(L"API.SetProperty(", 0) == 0 || call.rfind(L"API.UpdateConfiguration(", 0) == 0 ||
           call.rfind(L"API.Save(", 0) == 0)
@@ -79,11 +73,7 @@ class MailServerPackage : public StandinTest {
     }
   }
   static std::wstring failureOf(const std::function<void()>& call) {
-    try {
-      call();
-    } catch (const vexception& e) {
-      return e.message();
-    }
+    try { call(); } catch (const vexception& e) { return e.message(); }
     return L"(no exception)";
   }
 
@@ -97,49 +87,35 @@ class MailServerPackageLimited : public MailServerPackage {
   MailServerPackageLimited() : MailServerPackage(L"7.6.0") {}
 };
 
-TEST_F(MailServerPackage, SetupInstallsFiltersSetsServerAndStartsServices) {
-  {
-    std::ofstream(configFile(L"staticfilters.dat").c_str(), std::ios::binary) << "previous";
-    std::ofstream(configFile(L"staticfilters.dat.bak").c_str(), std::ios::binary) << "older";
-  }
+// Services and the registered module after setup and removal are pinned by the host-side
+// conformance program; here the filter file, its backup and the server's settings.
+TEST_F(MailServerPackage, SetupInstallsFiltersAndSetsTheServer) {
+  std::ofstream(configFile(L"staticfilters.dat").c_str(), std::ios::binary) << "previous";
   server.clearJournal();
   package->Configure(true);
-
-  expectServices(SERVICE_AUTO_START, SERVICE_RUNNING);
-  const std::string installed = ScratchDir::content(configFile(L"staticfilters.dat"));
   const std::wstring dll = panel.root() + L"\\admin\\bin\\dravomailfilter.dll";
+  const std::string installed = ScratchDir::content(configFile(L"staticfilters.dat"));
   EXPECT_NE(installed.find("Library=" + std::string(dll.begin(), dll.end()) + "\r\n"), std::string::npos) << installed;
   EXPECT_EQ(installed.find("<filter-dll-path>"), std::string::npos);
   EXPECT_EQ(ScratchDir::content(configFile(L"staticfilters.dat.bak")), "previous");
-  EXPECT_EQ(configurationWrites(), (std::vector<std::wstring>{
-                                       L"API.SetProperty(C_Config_EventLog_SMTP, int:3)",
-                                       L"API.SetProperty(C_Config_EventLog_POP3, int:3)",
-                                       L"API.SetProperty(C_Config_Exchange_MaxData, int:1)",
-                                       L"API.SetProperty(C_Config_Exchange_MaxDataSize, int:5120000)",
-                                       L"API.SetProperty(C_SpamEngine, int:0)",
-                                       L"API.UpdateConfiguration()",
-                                       L"API.Save()",
-                                   }));
-  EXPECT_EQ(provider.maxLetterSize(), 5120000);
-  EXPECT_EQ(registeredModule(), moduleName(nullptr));
-
+  EXPECT_EQ(configurationWrites(), (Calls{L"API.SetProperty(C_Config_EventLog_SMTP, int:3)",
+                                          L"API.SetProperty(C_Config_EventLog_POP3, int:3)",
+                                          L"API.SetProperty(C_Config_Exchange_MaxData, int:1)",
+                                          L"API.SetProperty(C_Config_Exchange_MaxDataSize, int:5120000)",
+                                          L"API.SetProperty(C_SpamEngine, int:0)", L"API.UpdateConfiguration()",
+                                          L"API.Save()"}));
   package->Configure(false);
-  expectServices(SERVICE_DEMAND_START, SERVICE_STOPPED);
-  EXPECT_EQ(ScratchDir::content(configFile(L"staticfilters.dat")), installed);  // left as it is
+  EXPECT_EQ(ScratchDir::content(configFile(L"staticfilters.dat")), installed) << "removal leaves it";
 }
 
 TEST_F(MailServerPackageLimited, SetupKeepsALimitInForceAndTheSpamEngineOfOlderServers) {
   provider.maxLetterSize(1000);
   server.clearJournal();
   package->Configure(true);
-  EXPECT_EQ(configurationWrites(), (std::vector<std::wstring>{
-                                       L"API.SetProperty(C_Config_EventLog_SMTP, int:3)",
-                                       L"API.SetProperty(C_Config_EventLog_POP3, int:3)",
-                                       L"API.UpdateConfiguration()",
-                                       L"API.Save()",
-                                   }));
-  EXPECT_EQ(provider.maxLetterSize(), 1000);
-  EXPECT_FALSE(ScratchDir::exists(configFile(L"staticfilters.dat.bak")));  // nothing was there to keep
+  EXPECT_EQ(configurationWrites(), (Calls{L"API.SetProperty(C_Config_EventLog_SMTP, int:3)",
+                                          L"API.SetProperty(C_Config_EventLog_POP3, int:3)",
+                                          L"API.UpdateConfiguration()", L"API.Save()"}));
+  EXPECT_FALSE(ScratchDir::exists(configFile(L"staticfilters.dat.bak"))) << "nothing was there to keep";
 }
 
 TEST_F(MailServerPackage, SetupFailuresAreCollectedOrStopEarly) {
@@ -176,36 +152,26 @@ TEST_F(MailServerPackage, SetupFailuresAreCollectedOrStopEarly) {
   }
 }
 
-TEST_F(MailServerPackage, UpdateReportsTheFailingToolAndKeepsTheArchive) {
+// A failed update keeps the archive and leaves the server running; the next one restores.
+TEST_F(MailServerPackage, FailedUpdateKeepsTheArchiveAndTheNextRestoresIt) {
   provider.maxLetterSize(4321);
   package->SaveSettings();
-  const std::wstring archive = panel.path(L"tmp\\_MailArchive");
-  ASSERT_TRUE(ScratchDir::exists(archive + L"\\info.xml"));
-
+  provider.maxLetterSize(99);  // what the update left behind
   panel.toolAnswers(1, "Pr\xC3\xBC" "fung fehlgeschlagen: \xE2\x80\x9C" "domains\xE2\x80\x9D\r\nZeile 2\r\n");
   EXPECT_EQ(failureOf([&] { package->Update(); }),
             L"Run-Time error: vrok.exe failed with message:\r\nPr\u00fcfung fehlgeschlagen: \u201cdomains\u201d\r\n"
             L"Zeile 2\r\n");
-  panel.toolAnswers(1, "");
-  EXPECT_EQ(failureOf([&] { package->Update(); }), L"Run-Time error: vrok.exe failed with message:\r\n");
+  EXPECT_TRUE(ScratchDir::exists(panel.path(L"tmp\\_MailArchive\\info.xml")));
+  EXPECT_EQ(server.count(L"API.Done()"), 0u);
 
+  panel.toolAnswers(0, "");
+  server.clearJournal();
+  package->Update();
   const std::string runs = panel.toolLog();
   EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), 2) << runs;
-  EXPECT_TRUE(ScratchDir::exists(archive + L"\\info.xml"));
-  EXPECT_EQ(server.count(L"API.Done()"), 0u);
-}
-
-TEST_F(MailServerPackage, UpdateCycleRestoresTheKeptSettings) {
-  provider.maxLetterSize(4321);
-  package->SaveSettings();
-  provider.maxLetterSize(99);  // what the update left behind
-  server.clearJournal();
-
-  package->Update();
-  EXPECT_NE(panel.toolLog().find("ran "), std::string::npos);
   EXPECT_EQ(provider.maxLetterSize(), 4321);
-  EXPECT_FALSE(ScratchDir::exists(panel.path(L"tmp\\_MailArchive")));  // consumed
-  const std::vector<std::wstring> calls = server.calls();
+  EXPECT_FALSE(ScratchDir::exists(panel.path(L"tmp\\_MailArchive"))) << "consumed";
+  const Calls calls = server.calls();
   const auto done = std::find(calls.begin(), calls.end(), L"API.Done()");
   ASSERT_NE(done, calls.end());
   EXPECT_NE(std::find(done, calls.end(), L"API.Init()"), calls.end()) << "Init after Done";

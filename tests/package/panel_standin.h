@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -64,13 +65,7 @@ class PanelStandin {
     return path.substr(0, path.rfind(L'\\') + 1) + L"panel-root";
   }
   static void copyTree(const std::wstring& from, const std::wstring& to) {
-    CreateDirectoryW(to.c_str(), nullptr);
-    for (const std::wstring& entry : ScratchDir::tree(from)) {
-      if (entry.back() == L'\\')
-        CreateDirectoryW((to + L"\\" + entry).c_str(), nullptr);
-      else
-        ASSERT_TRUE(CopyFileW((from + L"\\" + entry).c_str(), (to + L"\\" + entry).c_str(), FALSE));
-    }
+    std::filesystem::copy(from, to, std::filesystem::copy_options::recursive);
     ASSERT_TRUE(ScratchDir::exists(to + L"\\admin\\bin\\vrok.exe")) << "stand-in panel tree not built";
   }
 

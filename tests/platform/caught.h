@@ -1,11 +1,12 @@
 #pragma once
-// What a piece of work raised: the exception of the expected class, or nothing when it
-// raised none. Any other exception passes on and fails the test.
+// One-line checks of what a piece of work raised. An exception of another class passes on
+// and fails the test.
 
-#include <windows.h>
-
+#include <cstring>
 #include <optional>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "platform/exceptions.h"
 #include "platform/system_message.h"
@@ -29,12 +30,26 @@ std::wstring failureText(Work&& work) {
 
 // The system's text for a code as it ends a failure message.
 inline std::wstring systemText(DWORD code) {
-  std::wstring text = systemMessage(code);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
-  return text;
+  const std::wstring text = systemMessage(code);
+  return text.substr(0, text.find_last_not_of(L"\r\n") + 1);
 }
 
 // The message of a failed system call: "Error <code> at <where>: <system text>".
 inline std::wstring osText(DWORD code, const std::wstring& where) {
   return L"Error " + std::to_wstring(code) + L" at " + where + L": " + systemText(code);
+}
+
+// The line a call site adds to a failure's text.
+inline std::wstring at(const char* function, int line) {
+  return L"\n   at (" + std::wstring(function, function + strlen(function)) + L" line " + std::to_wstring(line) + L")";
+}
+
+// Expects the work to raise Expected for a failed system call with `code` (any when 0) at
+// `where`, raised from the site `site`.
+template <class Expected = vosexception, class Work>
+void expectOsError(Work&& work, DWORD code, const std::wstring& where, const std::wstring& site) {
+  const std::optional<Expected> e = caught<Expected>(work);
+  ASSERT_TRUE(e) << "nothing raised at " << testing::PrintToString(where);
+  EXPECT_TRUE(code == 0 || e->code() == code) << e->code();
+  EXPECT_EQ(fullText(*e), osText(e->code(), where) + site);
 }

@@ -1,70 +1,41 @@
 #pragma once
-// Starts log_child.exe beside the test program with its standard output and error
-// redirected, and collects both once it has ended.
+// Runs a program through the module's process execution with its output streams captured
+// (its input fed too when asked) and collects them, as UTF-8 text, once it has ended.
 
-#include <windows.h>
-
-#include <string>
 #include <thread>
 
 #include <gtest/gtest.h>
 
-#include "platform/owner.h"
+#include "platform/strings.h"
+#include "platform/system_paths.h"
+#include "platform/vexecutil.h"
 
 struct ChildRun {
+  std::wstring out, err;
   DWORD exitCode = 0;
-  std::string out;
-  std::string err;
-  std::wstring program;  // full path of the child program
 };
 
-namespace childrun {
-
-inline std::string drain(HANDLE pipe) {
-  std::string text;
-  char chunk[4096];
-  DWORD read = 0;
-  while (ReadFile(pipe, chunk, sizeof chunk, &read, nullptr) && read > 0) text.append(chunk, read);
-  return text;
+inline std::wstring besideTest(const std::wstring& name) {
+  const std::wstring self = moduleName(nullptr);
+  return self.substr(0, self.rfind(L'\\') + 1) + name;
 }
 
-}  // namespace childrun
-
-// `arguments` follow the program name on the command line.
-inline ChildRun runLogChild(const std::wstring& arguments) {
-  ChildRun run;
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  run.program = self;
-  run.program = run.program.substr(0, run.program.rfind(L'\\') + 1) + L"log_child.exe";
-
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  KernelHandle outRead, outWrite, errRead, errWrite;
-  EXPECT_TRUE(CreatePipe(outRead.put(), outWrite.put(), &inherit, 0));
-  EXPECT_TRUE(CreatePipe(errRead.put(), errWrite.put(), &inherit, 0));
-  SetHandleInformation(outRead.get(), HANDLE_FLAG_INHERIT, 0);
-  SetHandleInformation(errRead.get(), HANDLE_FLAG_INHERIT, 0);
-
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = outWrite.get();
-  startup.hStdError = errWrite.get();
-  std::wstring commandLine = L"\"" + run.program + L"\" " + arguments;
-  PROCESS_INFORMATION process = {};
-  const BOOL started = CreateProcessW(run.program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &startup, &process);
-  EXPECT_TRUE(started) << "cannot start " << std::string(run.program.begin(), run.program.end());
-  outWrite.reset();
-  errWrite.reset();
-  if (!started) return run;
-  const KernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
-
-  std::thread errReader([&] { run.err = childrun::drain(errRead.get()); });
-  run.out = childrun::drain(outRead.get());
+inline ChildRun run(vexecutil& exec, const std::string& input = {}) {
+  exec.captureStdout = exec.captureStderr = exec.noWindow = true;
+  exec.start();
+  DWORD done = 0;
+  EXPECT_TRUE(!exec.feedStdin || WriteFile(exec.stdinWrite.get(), input.data(), DWORD(input.size()), &done, nullptr));
+  exec.stdinWrite.reset();  // the end of its input
+  const auto readAll = [](HANDLE pipe, std::wstring& text) {
+    std::string bytes(1 << 16, '\0'), all;
+    for (DWORD read = 0; ReadFile(pipe, bytes.data(), DWORD(bytes.size()), &read, nullptr) && read > 0;) all.append(bytes, 0, read);
+    text = toWide(all, CP_UTF8);
+  };
+  ChildRun outcome;
+  std::thread errReader(readAll, exec.stderrRead.get(), std::ref(outcome.err));
+  readAll(exec.stdoutRead.get(), outcome.out);
   errReader.join();
-  WaitForSingleObject(processHandle.get(), INFINITE);
-  GetExitCodeProcess(processHandle.get(), &run.exitCode);
-  return run;
+  EXPECT_TRUE(exec.waitForExit(INFINITE));
+  outcome.exitCode = exec.exitCode();
+  return outcome;
 }

@@ -1,14 +1,10 @@
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstring>
-
 #include "machine_key.h"
 #include "platform/config_key.h"
-#include "platform/file_name.h"
 #include "platform/log_manager.h"
 #include "platform/log_switches.h"
-#include "platform/strings.h"
+#include "platform/registry.h"
 #include "provider/execute_context.h"
 
 namespace {
@@ -17,8 +13,7 @@ using Bytes = std::array<unsigned char, 13>;
 
 Bytes sharedSwitches() {
   Bytes bytes{};
-  const void* slot = contextSlot(0);
-  if (slot) std::memcpy(bytes.data(), slot, bytes.size());
+  if (const void* slot = contextSlot(0)) std::memcpy(bytes.data(), slot, bytes.size());
   return bytes;
 }
 
@@ -30,10 +25,25 @@ class LogManagerTest : public ::testing::Test {
   ScratchKey config{configKeyPath};
 };
 
-TEST_F(LogManagerTest, WithDebugAbsentTheEventLogTakesLevelsThreeToFive) {
+TEST_F(LogManagerTest, WithDebugAbsentLevelsThreeToFiveGoToTheEventLogAndTheSourceIsRegisteredOnce) {
   ASSERT_EQ(contextSlot(0), nullptr);
-  LogManager::instance();
+  LogManager& manager = LogManager::instance();  // evaluations 1 to 3
   EXPECT_EQ(sharedSwitches(), (Bytes{0, 0, 1, 1, 1, 1, /*event log*/ 0, 0, 0, 1, 1, 1, /*started*/ 0}));
+  config.setNumber(L"Debug", 1);
+  for (int evaluation = 4; evaluation <= 17; ++evaluation) EXPECT_EQ(evaluateDebugSwitch(), evaluation == 17) << evaluation;
+  config.setNumber(L"Debug", 0);
+  for (int evaluation = 18; evaluation <= 33; ++evaluation) EXPECT_EQ(evaluateDebugSwitch(), evaluation < 33) << evaluation;
+  EXPECT_EQ(sharedSwitches()[6], 0) << "the switches keep what they were made with";
+
+  // The event source is registered once there is a message file, with what the event viewer reads.
+  EXPECT_EQ(manager.getEventLog(), nullptr) << "without a message file nothing is registered";
+  config.setText(L"VantoService", L"C:\\panel\\messages.dll");
+  const HANDLE source = manager.getEventLog();
+  EXPECT_TRUE(source != nullptr && manager.getEventLog() == source) << "registered once";
+  const std::wstring sourceKey = L"System\\CurrentControlSet\\Services\\EventLog\\Application\\" + manager.sourceName();
+  std::uint32_t types = 0;
+  EXPECT_TRUE(registry::lookup(HKEY_LOCAL_MACHINE, sourceKey, L"TypesSupported", types) == 0 && types == 7u);
+  EXPECT_EQ(registry::getstr(HKEY_LOCAL_MACHINE, sourceKey, L"EventMessageFile", REG_SZ), L"C:\\panel\\messages.dll");
 }
 
 TEST_F(LogManagerTest, ARecordAnotherModuleMadeFirstDecides) {
@@ -42,17 +52,6 @@ TEST_F(LogManagerTest, ARecordAnotherModuleMadeFirstDecides) {
   std::memcpy(makeContextSlot(0, 13), theirs.data(), theirs.size());
   LogManager::instance();
   EXPECT_EQ(sharedSwitches(), theirs);
-}
-
-TEST_F(LogManagerTest, EvaluationsOneSeventeenAndThirtyThreeReadTheRegistry) {
-  LogManager::instance();  // evaluations 1 to 3, with "Debug" absent
-  config.setNumber(L"Debug", 1);
-  for (int evaluation = 4; evaluation <= 16; ++evaluation) EXPECT_FALSE(evaluateDebugSwitch()) << evaluation;
-  EXPECT_TRUE(evaluateDebugSwitch()) << "evaluation 17";
-  config.setNumber(L"Debug", 0);
-  for (int evaluation = 18; evaluation <= 32; ++evaluation) EXPECT_TRUE(evaluateDebugSwitch()) << evaluation;
-  EXPECT_FALSE(evaluateDebugSwitch()) << "evaluation 33";
-  EXPECT_EQ(sharedSwitches()[6], 0) << "the switches keep what they were made with";
 }
 
 TEST_F(LogManagerTest, AValueThatDisappearsKeepsTheLastOneRead) {
@@ -66,31 +65,6 @@ TEST_F(LogManagerTest, ADebugValueOfAnotherTypeRaisesOutOfTheFirstInstance) {
   config.setText(L"Debug", L"1");
   EXPECT_THROW(LogManager::instance(), vexception);
   EXPECT_EQ(contextSlot(0), nullptr) << "no half-made switches are left behind";
-}
-
-TEST_F(LogManagerTest, TheEventSourceIsRegisteredUnderTheProgramsName) {
-  LogManager& manager = LogManager::instance();
-  EXPECT_TRUE(equalsNoCase(manager.sourceName(), L"platform_tests.exe")) << manager.sourceName();
-  EXPECT_EQ(manager.getEventLog(), nullptr) << "without a message file nothing is registered";
-  const std::wstring sourceKey = L"System\\CurrentControlSet\\Services\\EventLog\\Application\\" + manager.sourceName();
-  HKEY key = nullptr;
-  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, sourceKey.c_str(), 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-
-  config.setText(L"VantoService", L"C:\\panel\\messages.dll");
-  const HANDLE source = manager.getEventLog();
-  ASSERT_NE(source, nullptr);
-  EXPECT_EQ(manager.getEventLog(), source) << "registered once";
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, sourceKey.c_str(), 0, KEY_READ, &key), 0);
-  DWORD type = 0, types = 0, size = sizeof types;
-  EXPECT_EQ(RegQueryValueExW(key, L"TypesSupported", nullptr, &type, reinterpret_cast<BYTE*>(&types), &size), 0);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(types, 7u);
-  wchar_t file[MAX_PATH] = {};
-  size = sizeof file;
-  EXPECT_EQ(RegQueryValueExW(key, L"EventMessageFile", nullptr, &type, reinterpret_cast<BYTE*>(file), &size), 0);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-  EXPECT_STREQ(file, L"C:\\panel\\messages.dll");
-  RegCloseKey(key);
 }
 
 }  // namespace

@@ -1,113 +1,61 @@
-#include <gtest/gtest.h>
-
-#include <cstring>
-
 #include "child_run.h"
-#include "event_record.h"
 #include "machine_key.h"
 #include "platform/config_key.h"
+#include "platform/format.h"
+
+// The process options are given by name; the ones left out keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
 
-const std::wstring sampleMessage = L"Run-Time error: broken";
 const std::wstring sampleFullText =
     L"Run-Time error: broken\n   at (test::inner line 10)\n   at Outer('x')(test::outer line 20)";
 
-// Runs log_child with its own stand-in for HKEY_LOCAL_MACHINE and reads its console
-// output and the event-log calls it saw.
+// Runs log_child with its own stand-in for HKEY_LOCAL_MACHINE: its console output, then
+// "#" and the event-log calls it saw (see log_child.cpp).
 class LogOutput : public ::testing::Test {
  protected:
-  std::string run(const char* scenario) {
-    const ChildRun child =
-        runLogChild(machine.path() + L" " + std::wstring(scenario, scenario + std::strlen(scenario)));
-    EXPECT_EQ(child.exitCode, 0u) << child.err;
-    program = child.program;
-    const std::vector<EventCall> calls = decodeEventCalls(child.err);
-    for (const EventCall& call : calls) {
-      if (call.kind == 'E')
-        reports.push_back(call);
-      else
-        kinds += call.kind;
-      if (call.kind == 'R') registered.push_back(call.strings.at(0));
-    }
-    return child.out;
+  std::wstring log(const wchar_t* scenario) {
+    vexecutil exec{.command = besideTest(L"log_child.exe"), .arguments = machine.path() + L" " + scenario};
+    const ChildRun child = run(exec);
+    EXPECT_EQ(child.exitCode, 0u) << testing::PrintToString(child.err);
+    return child.out + L"#" + child.err;
   }
-  void registerMessageFile() { config.setText(L"VantoService", L"C:\\panel\\messages.dll"); }
-  void expectReport(std::size_t index, unsigned type, const std::wstring& text) const {
-    ASSERT_LT(index, reports.size());
-    const EventCall& report = reports[index];
-    EXPECT_EQ(report.type, type) << index;
-    EXPECT_EQ(report.category, 0u);
-    EXPECT_EQ(report.id, 1u);
-    EXPECT_FALSE(report.hasSid);
-    EXPECT_EQ(report.dataSize, 0u);
-    EXPECT_EQ(report.strings, (std::vector<std::wstring>{text, program})) << "the text, then the reporting program";
+  // A registration, the reports (type and text, then the reporting program, with no category, SID or data), the end.
+  std::wstring session(const std::vector<std::pair<unsigned, std::wstring>>& reports) const {
+    std::wstring calls = L"R|log_child.exe\x1e";
+    for (const auto& [type, text] : reports)
+      calls += format(L"E|%u 0 1 2 0 0|", type) + text + L"|" + besideTest(L"log_child.exe") + L"\x1e";
+    return calls + L"D\x1e";
   }
-  static std::string utf8(const std::wstring& text) { return toNarrow(text, CP_UTF8); }
 
   ScratchKey machine{testKeyPath()};
   ScratchKey config{machine.path() + L"\\" + configKeyPath};
-  std::wstring program;
-  std::vector<EventCall> reports;
-  std::string kinds;                     // registrations and deregistrations in order
-  std::vector<std::wstring> registered;  // the source names registered
 };
 
-TEST_F(LogOutput, WithDebugAbsentLevelsZeroAndOneGoNowhereTwoToTheConsoleOnly) {
-  registerMessageFile();
-  EXPECT_EQ(run("levels"), "line 2\nline 3\nline 4\nline 5") << "a line feed before each line but the first";
-  ASSERT_EQ(reports.size(), 3u);
-  for (int level = 3; level <= 5; ++level)
-    expectReport(level - 3, EVENTLOG_ERROR_TYPE, L"line " + std::to_wstring(level));
-  EXPECT_EQ(kinds, "RD") << "registered once, deregistered when the program ends";
-  EXPECT_EQ(registered, std::vector<std::wstring>{L"log_child.exe"});
-}
-
-TEST_F(LogOutput, WithDebugOnEveryLevelReachesTheEventLogWithItsType) {
-  registerMessageFile();
+TEST_F(LogOutput, LevelsReachTheConsoleFromTwoAndTheEventLogFromThreeOrAllWithDebug) {
+  const std::wstring console = L"line 2\nline 3\nline 4\nline 5#";  // a line feed before each line but the first
+  EXPECT_EQ(log(L"levels"), console) << "without a message file nothing is registered or reported";
+  config.setText(L"VantoService", L"C:\\panel\\messages.dll");
+  EXPECT_EQ(log(L"levels"), console + session({{EVENTLOG_ERROR_TYPE, L"line 3"}, {EVENTLOG_ERROR_TYPE, L"line 4"},
+                                               {EVENTLOG_ERROR_TYPE, L"line 5"}}));
   config.setNumber(L"Debug", 1);
-  EXPECT_EQ(run("levels"), "line 2\nline 3\nline 4\nline 5");
-  ASSERT_EQ(reports.size(), 6u);
-  const unsigned types[] = {EVENTLOG_INFORMATION_TYPE, EVENTLOG_WARNING_TYPE, EVENTLOG_SUCCESS,
-                            EVENTLOG_ERROR_TYPE,       EVENTLOG_ERROR_TYPE,   EVENTLOG_ERROR_TYPE};
-  for (int level = 0; level <= 5; ++level) expectReport(level, types[level], L"line " + std::to_wstring(level));
+  EXPECT_EQ(log(L"levels"), console + session({{EVENTLOG_INFORMATION_TYPE, L"line 0"}, {EVENTLOG_WARNING_TYPE, L"line 1"},
+                                               {EVENTLOG_SUCCESS, L"line 2"}, {EVENTLOG_ERROR_TYPE, L"line 3"},
+                                               {EVENTLOG_ERROR_TYPE, L"line 4"}, {EVENTLOG_ERROR_TYPE, L"line 5"}}));
 }
 
-TEST_F(LogOutput, WithoutAMessageFileNothingIsRegisteredOrReported) {
-  EXPECT_EQ(run("levels"), "line 2\nline 3\nline 4\nline 5");
-  EXPECT_TRUE(reports.empty());
-  EXPECT_EQ(kinds, "");
-  HKEY key = nullptr;
-  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (machine.path() + L"\\System").c_str(), 0, KEY_READ, &key),
-            ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(LogOutput, ACaughtExceptionShowsOnlyItsMessageWhenDebugIsOffAndTheEventLogTookIt) {
-  registerMessageFile();
-  EXPECT_EQ(run("exception"), utf8(sampleMessage));
-  ASSERT_EQ(reports.size(), 1u);
-  expectReport(0, EVENTLOG_ERROR_TYPE, sampleFullText);
+// A caught exception shows its trace on the console unless the event log took it and Debug is off.
+TEST_F(LogOutput, ACaughtExceptionShowsItsTraceUnlessTheEventLogTookIt) {
+  EXPECT_EQ(log(L"exception"), sampleFullText + L"#") << "no event source could be registered";
+  EXPECT_EQ(log(L"text"), L"Gr\u00fc\u00dfe \u20ac ok\nsecond#") << "the console gets UTF-8";
+  config.setText(L"VantoService", L"C:\\panel\\messages.dll");
+  EXPECT_EQ(log(L"exception"), L"Run-Time error: broken#" + session({{EVENTLOG_ERROR_TYPE, sampleFullText}}));
+  // A refused report shows the trace; the refused source is closed and the next report registers again.
+  EXPECT_EQ(log(L"refused-report"), sampleFullText + L"\nafter#" + session({{EVENTLOG_ERROR_TYPE, sampleFullText}}) +
+                                        session({{EVENTLOG_ERROR_TYPE, L"after"}}));
   config.setNumber(L"Debug", 1);
-  reports.clear();
-  EXPECT_EQ(run("exception"), utf8(sampleFullText)) << "with Debug on";
-  EXPECT_EQ(reports.size(), 1u);
-}
-
-TEST_F(LogOutput, ACaughtExceptionShowsItsTraceWhenTheEventLogCouldNotBeRegistered) {
-  EXPECT_EQ(run("exception"), utf8(sampleFullText));
-  EXPECT_TRUE(reports.empty());
-  EXPECT_EQ(run("text"),
-            "Gr\xC3\xBC\xC3\x9F"
-            "e \xE2\x82\xAC ok\nsecond") << "the console gets UTF-8";
-}
-
-TEST_F(LogOutput, ARefusedReportShowsTheTraceAndTheNextReportRegistersAgain) {
-  registerMessageFile();
-  EXPECT_EQ(run("refused-report"), utf8(sampleFullText) + "\nafter");
-  ASSERT_EQ(reports.size(), 2u);
-  expectReport(0, EVENTLOG_ERROR_TYPE, sampleFullText);
-  expectReport(1, EVENTLOG_ERROR_TYPE, L"after");
-  EXPECT_EQ(kinds, "RDRD") << "the refused source is closed and a new one registered";
+  EXPECT_EQ(log(L"exception"), sampleFullText + L"#" + session({{EVENTLOG_ERROR_TYPE, sampleFullText}})) << "Debug on";
 }
 
 }  // namespace

@@ -2,10 +2,6 @@
 // Makes HKEY_LOCAL_MACHINE of this process stand for a key that the test owns, so the
 // fixed configuration paths of the logging do not collide between tests run in parallel.
 
-#include <windows.h>
-
-#include <string>
-
 #include <gtest/gtest.h>
 
 #include "override_machine_key.h"
@@ -18,13 +14,8 @@ inline std::wstring testKeyPath() {
   return L"SOFTWARE\\DravoTests\\" + std::wstring(name.begin(), name.end());
 }
 
-class MachineKeyOverride {
- public:
-  MachineKeyOverride() : root_(testKeyPath()) { EXPECT_TRUE(overrideMachineKey(root_.path())); }
+struct MachineKeyOverride {
+  ScratchKey root{testKeyPath()};
+  MachineKeyOverride() { EXPECT_TRUE(overrideMachineKey(root.path())); }
   ~MachineKeyOverride() { RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr); }
-  MachineKeyOverride(const MachineKeyOverride&) = delete;
-  MachineKeyOverride& operator=(const MachineKeyOverride&) = delete;
-
- private:
-  ScratchKey root_;
 };

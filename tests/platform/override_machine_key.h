@@ -7,10 +7,8 @@
 
 inline bool overrideMachineKey(const std::wstring& path) {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0) {
-    return false;
-  }
-  const bool done = RegOverridePredefKey(HKEY_LOCAL_MACHINE, key) == ERROR_SUCCESS;
+  const bool done = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                    nullptr) == 0 && RegOverridePredefKey(HKEY_LOCAL_MACHINE, key) == 0;
   RegCloseKey(key);
   return done;
 }

@@ -1,9 +1,6 @@
-#include <gtest/gtest.h>
-
-#include "platform/exceptions.h"
-#include "platform/file_finder.h"
-#include "platform/rename_dir.h"
 #include "caught.h"
+#include "platform/rename_dir.h"
+#include "platform/vfile.h"
 #include "scratch_dir.h"
 #include "thread_token.h"
 
@@ -13,97 +10,73 @@ using Tree = std::vector<std::wstring>;
 
 class RenameDir : public ::testing::Test {
  protected:
-  // source: a.txt, b.txt, sub\c.txt, sub\deeper\d.txt
-  void SetUp() override {
-    scratch.file(L"source\\a.txt", "A");
-    scratch.file(L"source\\b.txt", "B");
-    scratch.file(L"source\\sub\\c.txt", "C");
-    scratch.file(L"source\\sub\\deeper\\d.txt", "D");
+  void SetUp() override { fill(); }
+  void fill() {
+    for (const auto& [name, content] : {std::pair{L"a.txt", "A"}, {L"b.txt", "B"}, {L"sub\\c.txt", "C"},
+                                        {L"sub\\deeper\\d.txt", "D"}})
+      scratch.file(std::wstring(L"source\\") + name, content);
   }
-  const Tree sourceTree{L"a.txt", L"b.txt", L"sub\\", L"sub\\c.txt", L"sub\\deeper\\", L"sub\\deeper\\d.txt"};
-  std::wstring context(const std::wstring& from, const std::wstring& to) const {
+  static std::wstring context(const std::wstring& from, const std::wstring& to) {
     return L"\n   at RenameDir('" + from + L"', '" + to + L"')(renameDir line 865)";
   }
+  // Refused: the source is left as it was.
+  void expectRefused(const std::wstring& target, bool replace, const std::wstring& text) {
+    EXPECT_EQ(failureText([&] { renameDir(source, target, replace); }), text + context(source, target));
+    EXPECT_EQ(ScratchDir::tree(source), sourceTree);
+  }
 
+  const Tree sourceTree{L"a.txt", L"b.txt", L"sub\\", L"sub\\c.txt", L"sub\\deeper\\", L"sub\\deeper\\d.txt"};
   ScratchDir scratch;
   const std::wstring source = scratch / L"source";
-  const std::wstring target = scratch / L"target";
 };
 
-TEST_F(RenameDir, APlainMoveWhenTheTargetIsFree) {
-  renameDir(source, target, false);
+TEST_F(RenameDir, MovesPlainlyIntoAnExistingFolderOrIntoItsOwnSubfolder) {
+  const std::wstring free = scratch / L"free", existing = scratch / L"existing";
+  renameDir(source, free, false);
+  EXPECT_TRUE(!ScratchDir::exists(source) && ScratchDir::tree(free) == sourceTree);
+  EXPECT_EQ(ScratchDir::content(free + L"\\sub\\deeper\\d.txt"), "D");
+  // Replacing an existing folder moves every entry into it.
+  fill();
+  scratch.file(L"existing\\keep.txt", "K");
+  renameDir(source, existing, true);
   EXPECT_FALSE(ScratchDir::exists(source));
-  EXPECT_EQ(ScratchDir::tree(target), sourceTree);
-  EXPECT_EQ(ScratchDir::content(target + L"\\sub\\deeper\\d.txt"), "D");
-}
-
-TEST_F(RenameDir, ReplacingAnExistingFolderMovesEveryEntryIntoIt) {
-  scratch.file(L"target\\keep.txt", "K");
-  renameDir(source, target, true);
-  EXPECT_FALSE(ScratchDir::exists(source));
-  Tree expected = sourceTree;
-  expected.insert(expected.begin() + 2, L"keep.txt");
-  EXPECT_EQ(ScratchDir::tree(target), expected);
-  EXPECT_EQ(ScratchDir::content(target + L"\\a.txt"), "A");
-  EXPECT_EQ(ScratchDir::content(target + L"\\sub\\c.txt"), "C");
-}
-
-TEST_F(RenameDir, AnExistingFolderWithoutReplaceOrAFileIsRefused) {
-  scratch.dir(L"target");
-  EXPECT_EQ(failureText([&] { renameDir(source, target, false); }), L"Run-Time error: Directory " + target +
-                                                                        L" already exists\n   at (renameDir line 809)" +
-                                                                        context(source, target));
-  EXPECT_EQ(ScratchDir::tree(source), sourceTree);
-  // An existing file is refused even with replace.
-  const std::wstring file = scratch.file(L"file", "file");
-  LockedFile held(file);  // keeps the system from replacing it by itself
-  EXPECT_EQ(failureText([&] { renameDir(source, file, true); }),
-            L"Run-Time error: File " + file + L" already exists\n   at (renameDir line 811)" + context(source, file));
-  EXPECT_EQ(ScratchDir::tree(source), sourceTree);
-}
-
-TEST_F(RenameDir, AFileInUseRollsEverythingBack) {
-  scratch.file(L"target\\keep.txt", "K");
-  const std::wstring busy = scratch.file(L"source\\z_busy.txt");
-  Tree before = ScratchDir::tree(source);
-  {
-    // The busy file comes last, so everything else has been moved when it fails.
-    VFileFinder finder;
-    std::wstring last;
-    for (bool found = finder.first(source + L"\\*.*"); found; found = finder.next()) last = finder.name();
-    ASSERT_EQ(last, L"z_busy.txt");
-  }
-  LockedFile held(busy);
-  EXPECT_EQ(failureText([&] { renameDir(source, target, true); }),
-            osText(32, L"rename file " + busy + L" to " + target + L"\\z_busy.txt") + L"\n   at (renameFile line 111)" +
-                context(source, target));
-  EXPECT_EQ(ScratchDir::tree(source), before);
-  EXPECT_EQ(ScratchDir::tree(target), Tree{L"keep.txt"});
-}
-
-TEST_F(RenameDir, AFailingSubfolderMoveRollsBackAndNamesBothMoves) {
-  scratch.dir(L"target\\sub");  // the inner move, made without replace, is refused
-  const std::wstring from = source + L"\\sub", to = target + L"\\sub";
-  EXPECT_EQ(failureText([&] { renameDir(source, target, true); }), L"Run-Time error: Directory " + to +
-                                                                       L" already exists\n   at (renameDir line 809)" +
-                                                                       context(from, to) + context(source, target));
-  EXPECT_EQ(ScratchDir::tree(source), sourceTree);
-  EXPECT_EQ(ScratchDir::tree(target), Tree{L"sub\\"});
-}
-
-TEST_F(RenameDir, IntoItsOwnSubfolderMovesAllButThatSubfolderAndKeepsTheSource) {
-  const std::wstring inner = source + L"\\sub\\inner";
-  renameDir(source, inner, false);
+  EXPECT_EQ(ScratchDir::tree(existing), (Tree{L"a.txt", L"b.txt", L"keep.txt", L"sub\\", L"sub\\c.txt", L"sub\\deeper\\",
+                                              L"sub\\deeper\\d.txt"}));
+  // Into its own subfolder: all but that subfolder moves and the source stays.
+  fill();
+  renameDir(source, source + L"\\sub\\inner", false);
   EXPECT_EQ(ScratchDir::tree(source), (Tree{L"sub\\", L"sub\\c.txt", L"sub\\deeper\\", L"sub\\deeper\\d.txt",
                                             L"sub\\inner\\", L"sub\\inner\\a.txt", L"sub\\inner\\b.txt"}));
 }
 
-TEST_F(RenameDir, TheCopyNeedsTheSecurityPrivilege) {
-  scratch.dir(L"target");
-  ThreadWithoutPrivilege restricted(L"SeSecurityPrivilege");
+// Every refusal and every failure part way leaves the source as it was.
+TEST_F(RenameDir, RefusalsAndFailuresRollEverythingBack) {
+  const std::wstring taken = scratch.dir(L"taken"), file = scratch.file(L"file", "file"), inner = scratch / L"inner";
+  expectRefused(taken, false, L"Run-Time error: Directory " + taken + L" already exists" + at("renameDir", 809));
+  {
+    // An existing file is refused even with replace; held, the system could not replace it either.
+    const VFile held(file, GENERIC_READ, 0, OPEN_EXISTING);
+    expectRefused(file, true, L"Run-Time error: File " + file + L" already exists" + at("renameDir", 811));
+  }
+  // The inner move, made without replace, is refused and both moves are named.
+  scratch.dir(L"inner\\sub");
+  expectRefused(inner, true, L"Run-Time error: Directory " + inner + L"\\sub already exists" + at("renameDir", 809) +
+                                 context(source + L"\\sub", inner + L"\\sub"));
+  EXPECT_EQ(ScratchDir::tree(inner), Tree{L"sub\\"});
+  {
+    ThreadWithoutPrivilege restricted(L"SeSecurityPrivilege");  // the copy needs it
+    expectRefused(taken, true, osText(1300, L"AdjustTokenPrivileges") + at("setPrivilege", 762));
+  }
+  // A file in use, last in the order of the walk, fails once everything else has moved.
+  const std::wstring target = scratch / L"target", busy = scratch.file(L"source\\z_busy.txt");
+  scratch.file(L"target\\keep.txt", "K");
+  const VFile held(busy, GENERIC_READ, 0, OPEN_EXISTING);
   EXPECT_EQ(failureText([&] { renameDir(source, target, true); }),
-            osText(1300, L"AdjustTokenPrivileges") + L"\n   at (setPrivilege line 762)" + context(source, target));
-  EXPECT_EQ(ScratchDir::tree(source), sourceTree);
+            osText(32, L"rename file " + busy + L" to " + target + L"\\z_busy.txt") + at("renameFile", 111) +
+                context(source, target));
+  EXPECT_EQ(ScratchDir::tree(source), (Tree{L"a.txt", L"b.txt", L"sub\\", L"sub\\c.txt", L"sub\\deeper\\",
+                                            L"sub\\deeper\\d.txt", L"z_busy.txt"}));
+  EXPECT_EQ(ScratchDir::tree(target), Tree{L"keep.txt"});
 }
 
 }  // namespace

@@ -3,126 +3,82 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/exceptions.h"
+#include <functional>
+#include <tuple>
+
 #include "platform/owner.h"
 #include "provider/service_control.h"
+#include "services/fake_clock.h"
+#include "services/service_failure.h"
 #include "services/test_service.h"
 
 namespace {
 
-const wchar_t missingName[] = L"DravoTestNoSuchService";
+DWORD control(DWORD code, const wchar_t* name) { return service::controlService(code, name, nullptr, nullptr); }
+DWORD start(const wchar_t* name) { return service::startService(name, nullptr, nullptr); }
 
-TEST(ServiceQueries, MissingServiceIsAbsentAndRaisesEverywhereButExistAndStop) {
-  EXPECT_FALSE(service::exist(missingName, nullptr, nullptr));
+TEST(ServiceControl, MissingServiceIsAbsentAndRaisesEverywhereButExistAndStop) {
+  const wchar_t missing[] = L"DravoTestNoSuchService";
   SERVICE_STATUS status{};
-  try {
-    service::queryStatusService(status, missingName, nullptr, nullptr);
-    FAIL() << "no exception";
-  } catch (const VServiceDoesNotExistException& e) {
-    EXPECT_EQ(1060u, e.code());
-    EXPECT_NE(std::wstring::npos, e.message().find(L"OpenService 'DravoTestNoSuchService'")) << e.message();
+  EXPECT_FALSE(service::exist(missing, nullptr, nullptr));
+  EXPECT_THROW(start(missing), VServiceDoesNotExistException);
+  for (const auto& [code, message] : {failure([&] { service::queryStatusService(status, missing, nullptr, nullptr); }),
+                                      failure([&] { service::serviceStartupType(missing, nullptr, nullptr); }),
+                                      failure([&] { start(missing); }), failure([&] { control(SERVICE_CONTROL_PAUSE, missing); })}) {
+    EXPECT_EQ(1060u, code);
+    EXPECT_NE(std::wstring::npos, message.find(L"OpenService 'DravoTestNoSuchService'")) << message;
   }
-  EXPECT_THROW(service::serviceStartupType(missingName, nullptr, nullptr), VServiceDoesNotExistException);
-  EXPECT_THROW(service::startService(missingName, nullptr, nullptr), VServiceDoesNotExistException);
-  EXPECT_THROW(service::controlService(SERVICE_CONTROL_PAUSE, missingName, nullptr, nullptr),
-               VServiceDoesNotExistException);
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, missingName, nullptr, nullptr));
+  EXPECT_EQ(0u, control(SERVICE_CONTROL_STOP, missing));
 }
 
-TEST(ServiceQueries, ExistingServiceReportsStateStartTypeAndEffectiveStatus) {
+TEST(ServiceControl, StateStartTypeAndEffectiveStatusFollowStartPauseContinueAndStop) {
   TestService svc(L"Query");
-  EXPECT_TRUE(service::exist(svc.c_str(), nullptr, nullptr));
+  EXPECT_TRUE(service::exist(svc.name().c_str(), nullptr, nullptr));
   SERVICE_STATUS status{};
-  EXPECT_EQ(0, service::queryStatusService(status, svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), status.dwCurrentState);
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), service::serviceStartupType(svc.c_str(), nullptr, nullptr));
-  // The effective status follows the state, then the start type.
-  EXPECT_EQ(1, service::effStatus(svc.c_str(), nullptr, nullptr));
-  service::changeStartType(SERVICE_DISABLED, svc.c_str(), nullptr, nullptr);
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), service::serviceStartupType(svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(2, service::effStatus(svc.c_str(), nullptr, nullptr));
-  service::changeStartType(SERVICE_DEMAND_START, svc.c_str(), nullptr, nullptr);
-  ASSERT_EQ(0u, service::startService(svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(0, service::effStatus(svc.c_str(), nullptr, nullptr));
-  ASSERT_EQ(0u, service::controlService(SERVICE_CONTROL_PAUSE, svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(1, service::effStatus(svc.c_str(), nullptr, nullptr));
-}
-
-TEST(ServiceStartType, ChangeGoesOnWhileAnotherHandleHoldsTheDatabaseLock) {
-  TestService svc(L"Locked");
-  ServiceHandle other(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_LOCK));
-  ASSERT_TRUE(other);
-  ServiceLock held(LockServiceDatabase(other.get()));
-  ASSERT_TRUE(held) << GetLastError();
-  // Wine's manager grants every lock request, so the "locked by" branch is not reached
-  // here; what must hold either way is that the change is made.
-  service::changeStartType(SERVICE_AUTO_START, svc.c_str(), nullptr, nullptr);
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), service::serviceStartupType(svc.c_str(), nullptr, nullptr));
-}
-
-TEST(ServiceStart, WaitsThroughAStartWhoseCheckPointGrows) {
-  ServiceBehaviour slow;
-  slow.startDelay = 2500;
-  slow.startWaitHint = 500;
-  TestService svc(L"SlowStart", slow);
-  EXPECT_EQ(0u, service::startService(svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), currentState(svc.name()));
-}
-
-TEST(ServiceStart, RunningOrPausedServiceIsNotStartedAgain) {
-  TestService svc(L"Twice");
-  ASSERT_TRUE(startRaw(svc.name()));
-  ASSERT_TRUE(awaitState(svc.name(), SERVICE_RUNNING));
-  // StartServiceW on a running service would fail with 1056 and raise.
-  EXPECT_EQ(0u, service::startService(svc.c_str(), nullptr, nullptr));
-  ASSERT_EQ(0u, service::controlService(SERVICE_CONTROL_PAUSE, svc.c_str(), nullptr, nullptr));
-  service::startService(svc.c_str(), nullptr, nullptr);
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_PAUSED), currentState(svc.name()));
-}
-
-TEST(ServiceStart, RefusedStartIsReportedByResultNotException) {
-  ServiceBehaviour refusing;
-  refusing.refuseStart = ERROR_SERVICE_SPECIFIC_ERROR;
-  TestService svc(L"Refuse", refusing);
-  // The result is then the thread's last error, whatever the calls before left there.
-  EXPECT_NO_THROW(service::startService(svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), currentState(svc.name()));
-}
-
-TEST(ServiceControl, StopWaitsThroughAStopWhoseCheckPointGrows) {
-  ServiceBehaviour slow;
-  slow.stopDelay = 2500;
-  slow.stopWaitHint = 500;
-  TestService svc(L"SlowStop", slow);
-  ASSERT_EQ(0u, service::startService(svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), currentState(svc.name()));
-}
-
-TEST(ServiceControl, StopPauseAndContinueReachTheirStatesAndARefusedControlRaises) {
-  TestService svc(L"Pause");
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, svc.c_str(), nullptr, nullptr));  // stopped already
-  // A stopped service takes no pause.
-  try {
-    service::controlService(SERVICE_CONTROL_PAUSE, svc.c_str(), nullptr, nullptr);
-    FAIL() << "no exception";
-  } catch (const vosexception& e) {
-    EXPECT_NE(std::wstring::npos, e.message().find(L"ControlService(2) '" + svc.name() + L"'")) << e.message();
+  EXPECT_EQ(0, service::queryStatusService(status, svc.name().c_str(), nullptr, nullptr));
+  const std::wstring paused = failure([&] { control(SERVICE_CONTROL_PAUSE, svc.name().c_str()); }).second;  // stopped: takes none
+  EXPECT_NE(std::wstring::npos, paused.find(L"ControlService(2) '" + svc.name() + L"'")) << paused;
+  const auto type = [&](DWORD to) { return [&, to] { service::changeStartType(to, svc.name().c_str(), nullptr, nullptr); }; };
+  const auto send = [&](DWORD code) { return [&, code] { EXPECT_EQ(0u, control(code, svc.name().c_str())); }; };
+  const auto started = [&] { EXPECT_EQ(0u, start(svc.name().c_str())); };  // not again when running or paused (1056)
+  // Each step, then the state, the start type and the effective status, which follows the
+  // state, then the start type.
+  const std::tuple<std::function<void()>, DWORD, DWORD, int> steps[] = {
+      {[] {}, SERVICE_STOPPED, SERVICE_DEMAND_START, 1},
+      {type(SERVICE_DISABLED), SERVICE_STOPPED, SERVICE_DISABLED, 2},
+      {type(SERVICE_DEMAND_START), SERVICE_STOPPED, SERVICE_DEMAND_START, 1},
+      {send(SERVICE_CONTROL_STOP), SERVICE_STOPPED, SERVICE_DEMAND_START, 1},
+      {started, SERVICE_RUNNING, SERVICE_DEMAND_START, 0},
+      {started, SERVICE_RUNNING, SERVICE_DEMAND_START, 0},
+      {send(SERVICE_CONTROL_PAUSE), SERVICE_PAUSED, SERVICE_DEMAND_START, 1},
+      {started, SERVICE_PAUSED, SERVICE_DEMAND_START, 1},
+      {send(SERVICE_CONTROL_CONTINUE), SERVICE_RUNNING, SERVICE_DEMAND_START, 0}};
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    const auto& [step, state, startType, effective] = steps[i];
+    step();
+    EXPECT_EQ(state, currentState(svc.name())) << "step " << i;
+    EXPECT_EQ(startType, service::serviceStartupType(svc.name().c_str(), nullptr, nullptr)) << "step " << i;
+    EXPECT_EQ(effective, service::effStatus(svc.name().c_str(), nullptr, nullptr)) << "step " << i;
   }
-  ASSERT_EQ(0u, service::startService(svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_PAUSE, svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_PAUSED), currentState(svc.name()));
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_CONTINUE, svc.c_str(), nullptr, nullptr));
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), currentState(svc.name()));
 }
 
-TEST(ServicePolling, IntervalIsATenthOfTheWaitHintWithinOneToTenSeconds) {
-  EXPECT_EQ(1000u, service::pollInterval(0));
-  EXPECT_EQ(1000u, service::pollInterval(9999));
-  EXPECT_EQ(4000u, service::pollInterval(40000));
-  EXPECT_EQ(10000u, service::pollInterval(100000));
-  EXPECT_EQ(10000u, service::pollInterval(200000));
-  EXPECT_EQ(120500u, service::stallAllowance(500));
+// On the fake clock a wait is over in moments: a pending state of 1.5 s with a growing
+// check point is about 300 s of polling, past the stall allowance, so only a wait that
+// follows the check point gets through; a refused start is a result, not an exception.
+TEST(ServiceControl, WaitsFollowTheCheckPointARefusedStartIsAResultAndPollsFollowTheWaitHint) {
+  TestService svc(L"Slow", {.startDelay = 1500, .stopDelay = 1500, .startWaitHint = 500, .stopWaitHint = 500}),
+      refused(L"Refuse", {.refuseStart = ERROR_SERVICE_SPECIFIC_ERROR});
+  FakeClock clock;
+  ASSERT_TRUE(clock.active());
+  EXPECT_EQ(0u, start(svc.name().c_str()));
+  EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), currentState(svc.name()));
+  EXPECT_EQ(0u, control(SERVICE_CONTROL_STOP, svc.name().c_str()));
+  EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), currentState(svc.name()));
+  EXPECT_NO_THROW(start(refused.name().c_str()));
+  EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), currentState(refused.name()));
+  // The poll interval is a tenth of the wait hint, within one to ten seconds.
+  const DWORD cases[][2] = {{0, 1000}, {9999, 1000}, {40000, 4000}, {100000, 10000}, {200000, 10000}};
+  for (const auto& [hint, interval] : cases) EXPECT_EQ(interval, service::pollInterval(hint)) << hint;
 }
 
 }  // namespace

@@ -1,136 +1,65 @@
 #include "srvclient/pipe_client.h"
 
-#include <gtest/gtest.h>
-
-#include "platform/exceptions.h"
-#include "srvclient/vanto_srv_client.h"
+#include "platform/caught.h"
 #include "srvclient/service_thread.h"
+#include "srvclient/vanto_srv_client.h"
 
 namespace {
 
 using panelservice::Fault;
 
-panelservice::Options faulty(Fault fault, std::uint32_t from = 1, std::uint32_t count = 0) {
-  panelservice::Options options;
-  options.fault = fault;
-  options.faultFrom = from;
-  options.faultCount = count;
-  return options;
+panelservice::Options faulty(Fault fault, std::uint32_t count = 0) {
+  return {L"", fault, 1, count, L"Access to the setting is refused", 500, L""};
 }
 
-template <class Work>
-vexception failureOf(Work&& work) {
-  try {
-    work();
-  } catch (const vexception& e) {
-    return e;
-  }
-  ADD_FAILURE() << "nothing thrown";
-  return vexception(L"");
+// Whether the failure names the function among its sites.
+bool traceNames(const std::optional<vexception>& e, const std::string& function) {
+  return e && std::any_of(e->trace().begin(), e->trace().end(), [&](const CallSite& s) { return s.function == function; });
 }
 
-bool traceNames(const vexception& e, const std::string& function) {
-  for (const CallSite& s : e.trace())
-    if (s.function == function) return true;
-  return false;
-}
-
-TEST(PanelPipeClient, MissingPipeIsTheConnectFailure) {
-  const vexception e = failureOf([] { vpipechannel::client(L"\\\\.\\pipe\\kvxpipe-nobody-listens", true); });
-  EXPECT_NE(e.message().find(L"Connect to pipe"), std::wstring::npos) << e.message();
-  EXPECT_TRUE(traceNames(e, "vpipechannel::client::connect"));
-}
-
-TEST(PanelPipeClient, TwoQueriesShareOneConnection) {
+TEST(PanelPipeClient, QueriesShareOneConnectionAndUnknownSettingsAreTheServiceError) {
+  const auto missing = caught([] { vpipechannel::client(L"\\\\.\\pipe\\kvxpipe-nobody-listens", true); });
+  EXPECT_TRUE(traceNames(missing, "vpipechannel::client::connect") &&
+              missing->message().find(L"Connect to pipe") != std::wstring::npos);
   ServiceThread service;
   VantoSrvClient client(service.pipeName());
-  EXPECT_EQ(client.getString(L"PRODUCT_ROOT_D"), L"C:\\Panel\\");
-  EXPECT_EQ(client.getString(L"PRODUCT_ROOT_D"), L"C:\\Panel\\");
-  EXPECT_EQ(client.componentInfo(L"dravo", 0), L"Mail server");
-  EXPECT_EQ(client.componentInfo(L"dravo", 1), L"7.6.1");
-  EXPECT_EQ(client.componentInfo(L"unknown", 1), L"");
-  EXPECT_EQ(service.service().connections(), 1u);
-  EXPECT_EQ(service.service().requests(), 5u);
+  EXPECT_EQ(client.getString(L"PRODUCT_ROOT_D") + client.getString(L"PRODUCT_ROOT_D"), L"C:\\Panel\\C:\\Panel\\");
+  EXPECT_EQ(client.componentInfo(L"dravo", 0) + L"|" + client.componentInfo(L"unknown", 1), L"Mail server|");
+  const auto unknown = caught([&] { client.getString(L"NO_SUCH"); });
+  EXPECT_TRUE(unknown && unknown->message() == L"Unknown setting NO_SUCH");
+  EXPECT_TRUE(service.service().connections() == 1u && service.service().requests() == 5u);
+  // The panel root drops trailing separators.
+  EXPECT_EQ(panelRootOf(L"C:\\Panel") + L"|" + panelRootOf(L"C:\\Panel\\\\/") + L"|" + panelRootOf(L"\\/\\"),
+            L"C:\\Panel|C:\\Panel|");
 }
 
 TEST(PanelPipeClient, BrokenConnectionReconnectsOnce) {
-  // The service hangs up after answering the first request: the second query's first
-  // attempt fails on the dead connection and its retry on a fresh one succeeds.
-  {
-    ServiceThread service(faulty(Fault::drop, 1, 1));
+  {  // the service hangs up after the first answer: the second query's retry on a fresh connection succeeds
+    ServiceThread service(faulty(Fault::drop, 1));
     VantoSrvClient client(service.pipeName());
-    EXPECT_EQ(client.getString(L"PRODUCT_ROOT_D"), L"C:\\Panel\\");
-    EXPECT_EQ(client.getString(L"PRODUCT_ROOT_D"), L"C:\\Panel\\");
+    EXPECT_EQ(client.getString(L"PRODUCT_ROOT_D") + client.getString(L"PRODUCT_ROOT_D"), L"C:\\Panel\\C:\\Panel\\");
     EXPECT_EQ(service.service().connections(), 2u);
   }
-  // A hang-up on the first attempt of a query is hidden the same way (one service at a
-  // time: the pipe name is the test's).
-  ServiceThread hangsUpOnce(faulty(Fault::hangUp, 1, 1));
-  VantoSrvClient other(hangsUpOnce.pipeName());
-  EXPECT_EQ(other.componentInfo(L"dravo", 1), L"7.6.1");
-  EXPECT_EQ(hangsUpOnce.service().requests(), 2u);
-}
-
-TEST(PanelPipeClient, SecondFailurePropagates) {
-  ServiceThread service(faulty(Fault::hangUp));
+  ServiceThread service(faulty(Fault::hangUp));  // the second failure propagates
   VantoSrvClient client(service.pipeName());
-  const vexception e = failureOf([&] { client.getString(L"PRODUCT_ROOT_D"); });
-  EXPECT_TRUE(traceNames(e, "vpipechannel::client::query"));
-  EXPECT_EQ(service.service().connections(), 2u);
-  EXPECT_EQ(service.service().requests(), 2u);
+  EXPECT_TRUE(traceNames(caught([&] { client.getString(L"PRODUCT_ROOT_D"); }), "vpipechannel::client::query"));
+  EXPECT_TRUE(service.service().connections() == 2u && service.service().requests() == 2u);
 }
 
-TEST(PanelPipeClient, ErrorReplyRaisesTheServiceMessageWithContext) {
-  {
-    panelservice::Options options = faulty(Fault::errorReply);
-    options.errorText = L"Access to the setting is refused";
-    ServiceThread service(options);
-    VantoSrvClient client(service.pipeName());
-    const vexception e = failureOf([&] { client.getString(L"PRODUCT_ROOT_D"); });
-    EXPECT_EQ(e.message(), L"Access to the setting is refused");
-    ASSERT_FALSE(e.trace().empty());
-    EXPECT_EQ(e.trace().back().source, L"getString(PRODUCT_ROOT_D)");
-    EXPECT_EQ(e.trace().back().function, "VantoSrvClient::getString");
-  }
-  // An unknown setting is the service's own error reply.
-
-  ServiceThread honest;
-  VantoSrvClient asking(honest.pipeName());
-  EXPECT_EQ(failureOf([&] { asking.componentInfo(L"dravo", 0), asking.getString(L"NO_SUCH"); }).message(),
-            L"Unknown setting NO_SUCH");
-}
-
-TEST(PanelPipeClient, RequestBytesFollowTheWireFormat) {
-  // An identifier and arguments reach the service as one body behind its length.
-  ServiceThread service;
-  vpipechannel::client client(service.pipeName(), true);
-  vserializer::buffer arguments;
-  arguments.writeString(L"dravo");
-  arguments.writeUint32(1);
-  const GUID componentInfo = {0x943B58AA, 0x49DE, 0x47A5, {0xAA, 0x59, 0x0E, 0x01, 0x0A, 0x48, 0xC3, 0x41}};
-  const auto answer = client.query(componentInfo, arguments);
-  EXPECT_EQ(answer->readString(), L"7.6.1");
-  EXPECT_EQ(answer->position(), answer->size());
-}
-
-TEST(PanelPipeClient, BusyPipeIsWaitedFor) {
-  panelservice::Options options = faulty(Fault::busy);
-  options.busyMs = 500;
-  ServiceThread service(options);
-  {
-    VantoSrvClient first(service.pipeName());
-    EXPECT_EQ(first.getString(L"PRODUCT_ROOT_D"), L"C:\\Panel\\");
-  }
+TEST(PanelPipeClient, ErrorReplyRaisesTheServiceMessageWithContextAndABusyPipeIsWaitedFor) {
+  const auto e = caught([] {
+    ServiceThread refusing(faulty(Fault::errorReply));  // each service of the test in turn has the test's pipe name
+    VantoSrvClient(refusing.pipeName()).getString(L"PRODUCT_ROOT_D");
+  });
+  ASSERT_TRUE(e && !e->trace().empty());
+  EXPECT_EQ(e->message(), L"Access to the setting is refused");
+  EXPECT_EQ(e->trace().back().source, L"getString(PRODUCT_ROOT_D)");
+  EXPECT_EQ(e->trace().back().function, "VantoSrvClient::getString");
   // The service lies disconnected for a while after the first client: the pipe is busy.
-  VantoSrvClient second(service.pipeName());
-  EXPECT_EQ(second.getString(L"PRODUCT_ROOT_D"), L"C:\\Panel\\");
-  EXPECT_EQ(service.service().connections(), 2u);
-}
-
-TEST(PanelRootDirectories, TrailingSeparatorsAreDropped) {
-  EXPECT_EQ(panelRootOf(L"C:\\Panel"), L"C:\\Panel");
-  EXPECT_EQ(panelRootOf(L"C:\\Panel\\\\/"), L"C:\\Panel");
-  EXPECT_EQ(panelRootOf(L"\\/\\"), L"");
+  ServiceThread busy(faulty(Fault::busy));
+  for (int client = 0; client < 2; ++client)
+    EXPECT_EQ(VantoSrvClient(busy.pipeName()).getString(L"PRODUCT_ROOT_D"), L"C:\\Panel\\") << client;
+  EXPECT_EQ(busy.service().connections(), 2u);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The MIME writing and reading of the "CDO.Message" stand-in, without COM.
+// The MIME writing and reading of the "CDO.Message" stand-in, without COM: what mail tests
+// read back of what the stand-in sent.
 
 #include <gtest/gtest.h>
 
@@ -12,12 +13,8 @@ std::string allBytes() {
   return bytes;
 }
 
-}  // namespace
-
 TEST(CdoStandinMime, WrittenMessagesAreSevenBitAndReadBackWhole) {
-  for (const std::string& sample : {std::string("trailing space \r\nnext\t\r\n"), std::string(".\r\n..\r\n"),
-                                    std::string(200, 'x') + "=" + std::string(90, ' '), allBytes()}) {
-    SCOPED_TRACE(sample.substr(0, 40));
+  for (const std::string& sample : {std::string(".\r\n..\r\ntrailing \r\n"), std::string(200, 'x') + "=" + std::string(90, ' '), allBytes()}) {
     EXPECT_EQ(mime::unbase64(mime::base64(sample, 76)), sample);
     EXPECT_EQ(mime::unquotedPrintable(mime::quotedPrintable(sample)), sample);
   }
@@ -32,31 +29,22 @@ TEST(CdoStandinMime, WrittenMessagesAreSevenBitAndReadBackWhole) {
   message.charset = L"utf-8";
   message.attachments = {{L"data.bin", allBytes()}, {L"\u00e4nderung.txt", "text\r\n"}};
   const std::string written = mime::write(message, "Sun, 6 Dec 2026 09:00:00 +0000", "1.2@test");
-
-  SCOPED_TRACE(written.substr(0, 600));
   EXPECT_NE(written.find("\r\nTo: \"\" <to@example.com>\r\n"), std::string::npos) << "ASCII headers stay as written";
   EXPECT_NE(written.find(" <jm@example.com>\r\n"), std::string::npos) << "the address stays readable";
-  for (size_t start = 0, end; (end = written.find('\n', start)) != std::string::npos; start = end + 1) {
-    ASSERT_GT(end, 0u);
-    EXPECT_EQ(written[end - 1], '\r') << "bare LF at " << end;
-    EXPECT_LE(end - start, 999u);
-  }
-  for (unsigned char c : written) EXPECT_LT(c, 0x80) << "the message is 7-bit";
-
+  for (size_t start = 0, end; (end = written.find('\n', start)) != std::string::npos; start = end + 1)
+    ASSERT_TRUE(end > 0 && written[end - 1] == '\r' && end - start <= 999u) << "bare LF or long line at " << end;
+  for (unsigned char c : written) ASSERT_LT(c, 0x80) << "the message is 7-bit";
   const mime::Message read = mime::read(written);
-  EXPECT_EQ(read.from, message.from);
-  EXPECT_EQ(read.to, message.to);
-  EXPECT_EQ(read.replyTo, message.replyTo);
-  EXPECT_EQ(read.subject, message.subject);
-  EXPECT_EQ(read.textBody, message.textBody);
+  EXPECT_EQ(read.from + L"|" + read.to + L"|" + read.replyTo, message.from + L"|" + message.to + L"|" + message.replyTo);
+  EXPECT_EQ(read.subject + L"|" + read.textBody, message.subject + L"|" + message.textBody);
   ASSERT_EQ(read.attachments.size(), 2u);
   EXPECT_EQ(read.attachments[0].content, allBytes());
   EXPECT_EQ(read.attachments[1].fileName, L"\u00e4nderung.txt");
 
-  SCOPED_TRACE("a plain stored message with LF line ends and a Q-encoded subject");
+  // A plain stored message with LF line ends and an encoded subject.
   const mime::Message plain =
       mime::read("From: a@example.com\nTo: b@example.com\nSubject: =?iso-8859-1?Q?K=E4se_und?=\n =?utf-8?B?w5Zs?=\n\nbody\n.\n");
-  EXPECT_EQ(plain.subject, L"K\u00e4se und\u00d6l");
-  EXPECT_EQ(plain.textBody, L"body\n.\n");
-  EXPECT_TRUE(plain.attachments.empty());
+  EXPECT_EQ(plain.subject + L"|" + plain.textBody, L"K\u00e4se und\u00d6l|body\n.\n");
 }
+
+}  // namespace

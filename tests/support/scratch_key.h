@@ -28,3 +28,26 @@ class ScratchKey {
  private:
   std::wstring path_;
 };
+
+// For the life of the object HKEY_LOCAL_MACHINE of this process stands for a key of its
+// own, so that what a test writes there (the mail server's version, say) is seen by no
+// test running beside it. Create it before any ScratchKey that it should hold.
+class PrivateMachineKey {
+ public:
+  PrivateMachineKey() : own_(L"SOFTWARE\\DravoTests\\" + std::to_wstring(GetCurrentProcessId())) {
+    own_.create();
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, own_.path().c_str(), 0, KEY_ALL_ACCESS, &key) == 0) {
+      overridden_ = RegOverridePredefKey(HKEY_LOCAL_MACHINE, key) == 0;
+      RegCloseKey(key);
+    }
+    EXPECT_TRUE(overridden_) << "HKEY_LOCAL_MACHINE not redirected";
+  }
+  ~PrivateMachineKey() { RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr); }
+  PrivateMachineKey(const PrivateMachineKey&) = delete;
+  PrivateMachineKey& operator=(const PrivateMachineKey&) = delete;
+
+ private:
+  ScratchKey own_;
+  bool overridden_ = false;
+};

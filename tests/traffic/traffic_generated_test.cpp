@@ -3,70 +3,47 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
 
 #include "platform/exceptions.h"
+#include "platform/owner.h"
 #include "traffic/log_dir.h"
 #include "traffic/traffic_collector.h"
 #include "traffic_log_generator.h"
 
 namespace {
 
-struct NamedShape {
-  const char* name;
-  TrafficShape shape;
-};
-
-std::vector<NamedShape> shapes() {
-  std::vector<NamedShape> result;
-  result.push_back({"default", TrafficShape{}});
-  TrafficShape many;
-  many.measuredDomains = 30;
-  many.outsideDomains = 10;
-  many.maxRecipients = 8;
-  result.push_back({"many domains", many});
-  TrafficShape pop;
-  pop.popPercent = 90;
-  pop.localPercent = 40;
-  pop.days = 5;
-  pop.sessionsPerDay = 60;
-  result.push_back({"mostly pop3", pop});
-  TrafficShape inside;
-  inside.outsideDomains = 0;
-  inside.otherCasePercent = 20;
-  inside.unfinishedPercent = 30;
-  result.push_back({"all measured", inside});
-  TrafficShape single;
-  single.measuredDomains = 1;
-  single.outsideDomains = 1;
-  single.maxRecipients = 1;
-  single.days = 1;
+std::vector<std::pair<const char*, TrafficShape>> shapes() {
+  TrafficShape many, pop, inside, single;
+  many.measuredDomains = 30, many.outsideDomains = 10, many.maxRecipients = 8;
+  pop.popPercent = 90, pop.localPercent = 40, pop.days = 5, pop.sessionsPerDay = 60;
+  inside.outsideDomains = 0, inside.otherCasePercent = 20, inside.unfinishedPercent = 30;
+  single.measuredDomains = single.outsideDomains = single.maxRecipients = single.days = 1;
   single.sessionsPerDay = 30;
-  result.push_back({"sparse", single});
-  return result;
+  return {{"default", {}}, {"many domains", many}, {"mostly pop3", pop}, {"all measured", inside}, {"sparse", single}};
 }
 
 bool walkFails(const std::wstring& path) {
   std::ifstream stream(std::string(path.begin(), path.end()));
   try {
-    for (Dravo::DravoLogFile::iterator line(stream), end; line != end; ++line) {
-    }
+    for (Dravo::DravoLogFile::iterator line(stream), end; line != end; ++line) continue;
+    return false;
   } catch (const vexception&) {
     return true;
   }
-  return false;
 }
 
 }  // namespace
 
 TEST(TrafficGeneratedLogs, ReaderMatchesGeneratorOnSeveralShapesAndSeeds) {
-  for (const NamedShape& shape : shapes()) {
+  for (const auto& [name, shape] : shapes()) {
     for (std::uint32_t seed = 1; seed <= 3; ++seed) {
-      SCOPED_TRACE(std::string(shape.name) + ", seed " + std::to_string(seed));
+      SCOPED_TRACE(std::string(name) + ", seed " + std::to_string(seed));
       LogDir dir;
-      const GeneratedTraffic generated = generateTrafficLogs(dir.path(), shape.shape, seed);
+      const GeneratedTraffic generated = generateTrafficLogs(dir.path(), shape, seed);
       TrafficMap traffic = generated.emptyTraffic();
       StringList finished;
       Dravo::collectTraffic(dir.path(), generated.from, generated.to, traffic, finished);
@@ -91,26 +68,16 @@ TEST(TrafficGeneratedLogs, DamagedFilesAreSkippedAndNothingEscapes) {
     std::mt19937 random(seed);
     // Damage one file of the period: overwrite, insert or remove a few bytes.
     const std::wstring victim = dir.path() + (seed % 2 ? L"s" : L"p");
-    std::wstring path;
-    {
-      StringList names;
-      WIN32_FIND_DATAW data;
-      HANDLE find = FindFirstFileW((victim + L"*").c_str(), &data);
-      ASSERT_NE(find, INVALID_HANDLE_VALUE);
-      do names.push_back(dir.path() + data.cFileName);
-      while (FindNextFileW(find, &data));
-      FindClose(find);
-      names.sort();
-      path = names.back();
-    }
+    std::wstring path;  // the last file of that kind by name
+    WIN32_FIND_DATAW data;
+    const FindHandle find(FindFirstFileW((victim + L"*").c_str(), &data));
+    ASSERT_TRUE(find);
+    do path = std::max(path, dir.path() + data.cFileName);
+    while (FindNextFileW(find.get(), &data));
     const std::string narrowPath(path.begin(), path.end());
-    std::string content;
-    {
-      std::ifstream in(narrowPath, std::ios::binary);
-      std::ostringstream all;
-      all << in.rdbuf();
-      content = all.str();
-    }
+    std::ostringstream all;
+    all << std::ifstream(narrowPath, std::ios::binary).rdbuf();
+    std::string content = all.str();
     const char noise[] = {'\0', '\n', '[', ']', ':', ' ', 'x', '\xff', '9', '\t'};
     for (int i = 0; i < 4; ++i) {
       const std::size_t at = random() % content.size();

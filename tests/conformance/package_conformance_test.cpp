@@ -1,0 +1,143 @@
+// The module as the control panel meets it: the package taken from its export and every
+// slot called by its place, against the stand-in panel, mail server and the stand-in
+// services under the mail server's names; with them the provider slot that stops and
+// restarts those services.
+
+#include <windows.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "conformance/host_tables.h"
+#include "package/panel_standin.h"
+#include "services/test_service.h"
+#include "support/scratch_key.h"
+#include "support/standin_server.h"
+
+namespace {
+
+using host::WString;
+
+template <class Call>
+WString failure(Call&& call) {
+  try {
+    call();
+  } catch (const vexception& e) {
+    return e.message;
+  }
+  return L"<returned>";
+}
+
+WString registered(const wchar_t* name) {
+  wchar_t value[MAX_PATH] = {};
+  DWORD size = sizeof value;
+  RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vanto\\KVX Config\\Config", name, RRF_RT_REG_SZ, nullptr, value, &size);
+  return value;
+}
+
+const std::wstring serviceNames[] = {L"DravoSMTP", L"DravoPOP3", L"DravoControl"};
+
+DWORD startType(const std::wstring& name) {
+  const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  const SC_HANDLE service = OpenServiceW(manager, name.c_str(), SERVICE_QUERY_CONFIG);
+  union {
+    QUERY_SERVICE_CONFIGW config;
+    BYTE space[8192];
+  } answer{};
+  DWORD needed = 0;
+  QueryServiceConfigW(service, &answer.config, sizeof answer, &needed);
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return answer.config.dwStartType;
+}
+
+void resetServices() {
+  const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  for (const std::wstring& name : serviceNames) {
+    setBehaviour(name, {});
+    const SC_HANDLE service = OpenServiceW(manager, name.c_str(), SERVICE_CHANGE_CONFIG);
+    ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_DEMAND_START, SERVICE_NO_CHANGE, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr, nullptr);
+    CloseServiceHandle(service);
+    stopAndAwait(name);
+  }
+  CloseServiceHandle(manager);
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vanto\\KVX Config\\Config", L"MAIL_PROVIDERW_DLL");
+}
+
+class PackageHost : public StandinTest {
+ protected:
+  void TearDown() override { resetServices(); }
+  void SetUp() override {
+    resetServices();
+    module = LoadLibraryW(L"dravoprovider.dll");
+    ASSERT_NE(module, nullptr);
+    info = reinterpret_cast<Info>(reinterpret_cast<void*>(GetProcAddress(module, "VantoPackageInfo")));
+    ASSERT_NE(info, nullptr);
+  }
+  using Info = host::Package* (*)(HINSTANCE, const char*);
+  HMODULE module = nullptr;
+  Info info = nullptr;
+  PanelStandin panel{L"7.5.2"};
+  ScratchKey serverKey{L"SOFTWARE\\Brandix\\Dravo Mail Server"};
+};
+
+TEST_F(PackageHost, EveryPackageSlot) {
+  for (const char* other : {"mailserver ", "MailServer", "mail", static_cast<const char*>(nullptr)})
+    EXPECT_EQ(info(module, other), nullptr) << (other ? other : "null");
+  host::Package* package = info(module, "mailserver");
+  ASSERT_NE(package, nullptr);
+  EXPECT_EQ(KEPT(package->GetName()), "mailserver");
+  EXPECT_EQ(KEPT(package->GetVersion()), L"7.5.2 (limited supported)");
+  EXPECT_EQ(KEPT(package->GetDescription()), L"Dravo Mail Server 7.5.2 (limited supported)");
+  EXPECT_EQ(KEPT(package->GetStatus()), L"");
+  EXPECT_TRUE(KEPT(package->IsAvailable()));
+  serverKey.setText(L"Version", L"7.6.0");
+  EXPECT_FALSE(KEPT(package->IsPropertySupported(L"internal_spamassassin")));
+  EXPECT_TRUE(KEPT(package->IsPropertySupported(L"other")));
+
+  EXPECT_EQ(KEPT(package->GetProperty(L"Internal_AntiVirus")), L"false");
+  EXPECT_TRUE(KEPT(package->SetProperties({{L"internal_antivirus", L"true"}})));
+  EXPECT_EQ(KEPT(package->GetProperty(L"internal_antivirus")), L"true");
+  EXPECT_EQ(failure([&] { KEPT(package->GetProperty(L"bogus")); }),
+            L"Run-Time error: Invalid argument bogus at call VPackage::GetProperty. Package::GetDescription is "
+            L"Dravo Mail Server 7.5.2 (limited supported)");
+
+  KEPT(package->SaveSettings());
+  EXPECT_NE(ScratchDir::content(panel.path(L"tmp\\_MailArchive\\info.xml")).find("kvxarchive"), std::string::npos);
+  panel.toolAnswers(1, "broken");
+  EXPECT_EQ(failure([&] { KEPT(package->Update()); }), L"Run-Time error: vrok.exe failed with message:\r\nbroken");
+
+  const std::wstring filters = server.configPath() + L"\\staticfilters.dat";
+  KEPT(package->Configure(true));
+  EXPECT_TRUE(ScratchDir::exists(filters));
+  wchar_t path[MAX_PATH];
+  EXPECT_EQ(registered(L"MAIL_PROVIDERW_DLL"), WString(path, GetModuleFileNameW(module, path, MAX_PATH)));
+  for (const std::wstring& name : serviceNames)
+    EXPECT_EQ(startType(name) * 10 + currentState(name), SERVICE_AUTO_START * 10 + SERVICE_RUNNING) << name;
+  KEPT(package->Configure(false));
+  for (const std::wstring& name : serviceNames)
+    EXPECT_EQ(startType(name) * 10 + currentState(name), SERVICE_DEMAND_START * 10 + SERVICE_STOPPED) << name;
+
+  KEPT(package->deletingDestructor(1));
+}
+
+TEST_F(PackageHost, RemoveAllDomainsStopsTheServicesAroundItsWork) {
+  const auto create = reinterpret_cast<host::Provider* (*)()>(
+      reinterpret_cast<void*>(GetProcAddress(module, "getVexilorProviderInstance")));
+  host::Provider* provider = create();
+  KEPT(provider->createDomain(L"a.example", 0)->release());
+  ASSERT_TRUE(startAndAwait(L"DravoSMTP"));
+  server.clearJournal();
+  KEPT(provider->removeAllDomains());
+  host::Strings domains;
+  KEPT(provider->domains(domains));
+  EXPECT_EQ(domains, host::Strings{});
+  EXPECT_EQ(server.count(L"API.Done()"), 1u);
+  EXPECT_EQ(currentState(L"DravoSMTP"), static_cast<DWORD>(SERVICE_RUNNING)) << "the stopped service is started again";
+  EXPECT_EQ(currentState(L"DravoPOP3"), static_cast<DWORD>(SERVICE_STOPPED)) << "a service that was not running";
+  KEPT(provider->release());
+}
+
+}  // namespace
