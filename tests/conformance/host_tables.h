@@ -33,10 +33,8 @@ namespace host {
 using WString = std::wstring;
 using Strings = std::list<std::wstring>;
 using RelayPairs = std::list<std::pair<std::wstring, int>>;  // address, prefix length
-struct TimeLess {
-  bool operator()(const SYSTEMTIME& a, const SYSTEMTIME& b) const {
-    return std::memcmp(&a, &b, sizeof a) < 0;  // only the layout matters to the host
-  }
+struct TimeLess {  // only the layout matters to the host
+  bool operator()(const SYSTEMTIME& a, const SYSTEMTIME& b) const { return std::memcmp(&a, &b, sizeof a) < 0; }
 };
 using Traffic = std::map<WString, std::map<SYSTEMTIME, std::array<std::uint64_t, 6>, TimeLess>>;
 
@@ -228,19 +226,10 @@ inline void stackKept(std::uintptr_t before, std::uintptr_t after, const char* c
 }  // namespace host
 
 #if defined(__i386__)
-#define STACK_POINTER()                                  \
-  ({                                                     \
-    std::uintptr_t sp_;                                  \
-    asm volatile("mov %%esp, %0" : "=r"(sp_)::"memory"); \
-    sp_;                                                 \
-  })
+#define STACK_POINTER() ({ std::uintptr_t sp_; asm volatile("mov %%esp, %0" : "=r"(sp_)::"memory"); sp_; })
 #else
 #define STACK_POINTER() std::uintptr_t{0}
 #endif
-#define KEPT(call)                                              \
-  ({                                                            \
-    const std::uintptr_t before_ = STACK_POINTER();             \
-    auto result_ = ((call), host::NoResult{});                  \
-    host::stackKept(before_, STACK_POINTER(), #call);           \
-    result_;                                                    \
-  })
+#define KEPT(call)                                                                                      \
+  ({ const std::uintptr_t before_ = STACK_POINTER(); auto result_ = ((call), host::NoResult{});         \
+     host::stackKept(before_, STACK_POINTER(), #call); result_; })

@@ -6,8 +6,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -42,9 +44,19 @@ vexception raised(Call&& call) {
   return {L"<returned>", {}};
 }
 
-template <class Object, class Lister>
-Strings listed(Object* object, Lister lister, Strings list = {}) {
-  KEPT((object->*lister)(list));
+// Several values in one line to compare at once: bools as 1 and 0, each closed by '|'.
+template <class... Values>
+WString joined(const Values&... values) {
+  std::wostringstream out;
+  ((out << values << L'|'), ...);
+  return out.str();
+}
+
+// What a listing slot gives, its leading arguments first.
+template <class Object, class Lister, class... Arguments>
+Strings listed(Object* object, Lister lister, const Arguments&... arguments) {
+  Strings list;
+  KEPT((object->*lister)(arguments..., list));
   return list;
 }
 
@@ -53,24 +65,20 @@ class Host : public StandinTest {
   void SetUp() override {
     const HMODULE module = LoadLibraryW(L"dravoprovider.dll");
     ASSERT_NE(module, nullptr);
-    const auto create = reinterpret_cast<host::Provider* (*)()>(
+    create = reinterpret_cast<host::Provider* (*)()>(
         reinterpret_cast<void*>(GetProcAddress(module, "getVexilorProviderInstance")));
     ASSERT_NE(create, nullptr);
     provider.reset(create());
     ASSERT_TRUE(provider);
   }
   Strings domains() { return listed(p(), &host::Provider::domains); }
-  Strings of(void (host::Provider::*lister)(const WString&, Strings&), const WString& domain) {
-    Strings list;
-    KEPT((p()->*lister)(domain, list));
-    return list;
-  }
   Held<host::Domain> newDomain(const WString& name, int limit = 0) {
     return Held<host::Domain>(KEPT(p()->createDomain(name, limit)));
   }
   host::Provider* p() { return provider.get(); }
   std::wstring mailbox(const std::wstring& relative) { return server.mailPath() + L"\\" + relative; }
 
+  host::Provider* (*create)() = nullptr;
   Held<host::Provider> provider;
 };
 
@@ -111,38 +119,25 @@ TEST_F(Host, AnswersWithoutTheServer) {
   key.setText(L"Version", L"7.6.%BUILD%", REG_EXPAND_SZ);
   EXPECT_TRUE(KEPT(p()->productInfo(name, version)));
   EXPECT_EQ(name + L" " + version, L"Dravo Mail Server 7.6.%BUILD%") << "an expandable value is taken as stored";
-
   const std::set<int> unsupported = {19, 20, 33, 41, 44, 46, 51, 52, 55, 57, 58, 68, 73};
   for (int code = -2; code <= 80; ++code)
     EXPECT_EQ(KEPT(p()->isSupported(code)), code >= 0 && code <= 77 && !unsupported.count(code)) << code;
-  EXPECT_EQ(KEPT(p()->serviceName(1)), L"DravoPOP3");
-  EXPECT_EQ(KEPT(p()->serviceName(3)), L"dravo");
-  EXPECT_EQ(KEPT(p()->providerRevision()), 1);
+  EXPECT_EQ(joined(KEPT(p()->serviceName(1)), KEPT(p()->serviceName(3)), KEPT(p()->providerRevision())),
+            L"DravoPOP3|dravo|1|");
 
   Strings list;
-  const struct {
-    vexception failure;
-    const char* function;
-    std::uint32_t line;
-  } notSupported[] = {
-      {raised([&] { KEPT(p()->allRelayBlackList(list)); }), "Dravo::DravoProvider::allRelayBlackList", 406},
-      {raised([&] { KEPT(p()->addRelayBlackList(L"a")); }), "Dravo::DravoProvider::addRelayBlackList", 411},
-      {raised([&] { KEPT(p()->delRelayBlackList(L"a")); }), "Dravo::DravoProvider::delRelayBlackList", 416},
-      {raised([&] { KEPT(p()->accountsFormat()); }), "Dravo::DravoProvider::accountsFormat", 454},
-  };
-  for (const auto& [failure, function, line] : notSupported) {
-    EXPECT_EQ(failure.message, L"Run-Time error: Not supported") << function;
-    ASSERT_EQ(failure.trace.size(), 1u) << function;
-    EXPECT_EQ(failure.trace.front().function + ":" + std::to_string(failure.trace.front().line),
-              function + (":" + std::to_string(line)));
-  }
-  EXPECT_NE(raised([&] { KEPT(p()->isStarted(L"smtp")); }).message.find(L"QueryStatusService for service smtp"),
-            WString::npos);
-  EXPECT_NE(raised([&] { KEPT(p()->start(L"smtp", true)); }).message.find(L"Start service 'smtp'"), WString::npos);
-  EXPECT_NE(raised([&] { KEPT(p()->start(L"smtp", false)); }).message.find(L"Stop service 'smtp'"), WString::npos);
-
-  const auto create = reinterpret_cast<host::Provider* (*)()>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"dravoprovider.dll"), "getVexilorProviderInstance")));
+  const std::function<void()> refused[] = {
+      [&] { KEPT(p()->allRelayBlackList(list)); }, [&] { KEPT(p()->addRelayBlackList(L"a")); },
+      [&] { KEPT(p()->delRelayBlackList(L"a")); }, [&] { KEPT(p()->accountsFormat()); }};
+  for (const auto& call : refused) EXPECT_EQ(raised(call).message, L"Run-Time error: Not supported");
+  const std::list<CallSite> trace = raised(refused[3]).trace;
+  ASSERT_EQ(trace.size(), 1u);
+  EXPECT_EQ(trace.front().function + ":" + std::to_string(trace.front().line), "Dravo::DravoProvider::accountsFormat:454");
+  const std::pair<std::function<void()>, const wchar_t*> serviceCalls[] = {
+      {[&] { KEPT(p()->isStarted(L"smtp")); }, L"QueryStatusService for service smtp"},
+      {[&] { KEPT(p()->start(L"smtp", true)); }, L"Start service 'smtp'"},
+      {[&] { KEPT(p()->start(L"smtp", false)); }, L"Stop service 'smtp'"}};
+  for (const auto& [call, text] : serviceCalls) EXPECT_NE(raised(call).message.find(text), WString::npos) << text;
   host::Provider* other = create();
   ASSERT_NE(other, p());
   KEPT(other->release());
@@ -154,30 +149,27 @@ TEST_F(Host, DomainsThroughTheDomainTable) {
   EXPECT_EQ(KEPT(domain->quota()), 2048);
   KEPT(domain->quota(4096));
   KEPT(domain->totalQuota(8192));
-  EXPECT_EQ(KEPT(domain->quota()) + KEPT(domain->totalQuota()), 4096 + 8192);
   KEPT(domain->bounce(L""));
-  EXPECT_EQ(raised([&] { KEPT(domain->bounce(L"gone")); }).message, L"Run-Time error: Not supported");
-  EXPECT_EQ(KEPT(domain->bounce()), L"");
   KEPT(domain->catchToEmail(L"all@one.example"));
-  EXPECT_EQ(KEPT(domain->catchToEmail()), L"all@one.example");
   KEPT(domain->discard(true));
-  EXPECT_TRUE(KEPT(domain->discard()));
   KEPT(domain->enable(false));
-  EXPECT_FALSE(KEPT(domain->isEnabled()));
+  KEPT(domain->reserved());
+  EXPECT_EQ(joined(KEPT(domain->quota()), KEPT(domain->totalQuota()), KEPT(domain->bounce()),
+                   KEPT(domain->catchToEmail()), KEPT(domain->discard()), KEPT(domain->isEnabled())),
+            L"4096|8192||all@one.example|1|0|");
+  EXPECT_EQ(raised([&] { KEPT(domain->bounce(L"gone")); }).message, L"Run-Time error: Not supported");
   EXPECT_EQ(domains(), Strings{L"one.example"}) << "a disabled domain is listed under its plain name";
-  KEPT(domain->enable(true));
-  EXPECT_TRUE(KEPT(domain->isEnabled()));
   Held<host::MailName>(KEPT(p()->createMailName(L"ann", L"one.example", 0)));
-  EXPECT_EQ(listed(domain.get(), &host::Domain::mailNames, {L"kept"}), (Strings{L"kept", L"ann"}));
+  Strings names{L"kept"};
+  KEPT(domain->mailNames(names));
+  EXPECT_EQ(names, (Strings{L"kept", L"ann"})) << "appended to what the caller holds";
   KEPT(domain->name(L"two.example"));
   EXPECT_EQ(KEPT(domain->name()), L"two.example");
-  KEPT(domain->reserved());
   const long alive = server.control().objectsAlive();
   domain.reset();
   EXPECT_LT(server.control().objectsAlive(), alive) << "release drops the domain's server objects";
 
   EXPECT_EQ(KEPT(Held<host::Domain>(KEPT(p()->openDomain(L"two.example")))->name()), L"two.example");
-  EXPECT_EQ(domains(), Strings{L"two.example"});
   KEPT(p()->removeDomain(L"two.example"));
   EXPECT_EQ(domains(), Strings{});
 }
@@ -187,58 +179,51 @@ TEST_F(Host, MailNamesThroughTheMailNameTable) {
   newDomain(L"b.example");
   Held<host::MailName> ann(KEPT(p()->createMailName(L"ann", L"a.example", 2048)));
   EXPECT_EQ(KEPT(ann->quota()), 2048);
-  KEPT(ann->quota(0));
-  EXPECT_EQ(KEPT(ann->quota()), -1);
-  EXPECT_EQ(KEPT(ann->name()) + L"@" + KEPT(ann->domain()), L"ann@a.example");
   ScratchDir scratch;
   std::filesystem::create_directories(mailbox(L"a.example\\ann"));
-  const std::wstring stored = mailbox(L"a.example\\ann\\1.eml");
-  std::ofstream(stored.c_str(), std::ios::binary) << std::string(100, 'm');
-  EXPECT_EQ(KEPT(ann->mailboxSize()), 100u);
+  std::ofstream(mailbox(L"a.example\\ann\\1.eml").c_str(), std::ios::binary) << std::string(100, 'm');
+  KEPT(ann->quota(0));
   KEPT(ann->password(L"s3cret"));
-  EXPECT_EQ(KEPT(ann->password()), L"s3cret");
   KEPT(ann->postbox(false));
-  EXPECT_FALSE(KEPT(ann->postbox()));
-  KEPT(ann->postbox(true));
-  EXPECT_TRUE(KEPT(ann->postbox()));
-  KEPT(ann->addForward(L"f@x.example"));
-  EXPECT_EQ(listed(ann.get(), &host::MailName::forwards), Strings{L"f@x.example"});
-  KEPT(ann->delForward(L"f@x.example"));
-  EXPECT_EQ(listed(ann.get(), &host::MailName::forwards), Strings{});
-  KEPT(ann->addAlias(L"anna"));
-  EXPECT_EQ(listed(ann.get(), &host::MailName::aliases), (Strings{L"ann", L"anna"}));
-  KEPT(ann->delAlias(L"anna"));
-  EXPECT_EQ(listed(ann.get(), &host::MailName::aliases), Strings{L"ann"});
-  KEPT(ann->addAttachment(scratch.file(L"source.txt", "attached"), L"a.txt"));
-  const std::wstring attachment = mailbox(L"a.example\\ann\\Attachments\\a.txt");
-  EXPECT_EQ(listed(ann.get(), &host::MailName::attachments), Strings{attachment});
-  EXPECT_EQ(ScratchDir::content(attachment), "attached");
-  KEPT(ann->delAttachment(L"a.txt"));
-  EXPECT_FALSE(ScratchDir::exists(attachment));
   KEPT(ann->unsupportedSwitch(1));
   KEPT(ann->unsupportedSwitch2(1));
-  EXPECT_FALSE(KEPT(ann->unsupportedSwitch()) || KEPT(ann->unsupportedSwitch2()));
   KEPT(ann->reserved());
+  EXPECT_EQ(joined(KEPT(ann->quota()), KEPT(ann->mailboxSize()), KEPT(ann->password()), KEPT(ann->postbox()),
+                   KEPT(ann->unsupportedSwitch()), KEPT(ann->unsupportedSwitch2())),
+            L"-1|100|s3cret|0|0|0|");
+  KEPT(ann->addForward(L"f@x.example"));
+  KEPT(ann->addAlias(L"anna"));
+  KEPT(ann->addAttachment(scratch.file(L"source.txt", "attached"), L"a.txt"));
+  const std::wstring attachment = mailbox(L"a.example\\ann\\Attachments\\a.txt");
+  EXPECT_EQ(listed(ann.get(), &host::MailName::forwards), Strings{L"f@x.example"});
+  EXPECT_EQ(listed(ann.get(), &host::MailName::aliases), (Strings{L"ann", L"anna"}));
+  EXPECT_EQ(listed(ann.get(), &host::MailName::attachments), Strings{attachment});
+  EXPECT_EQ(ScratchDir::content(attachment), "attached");
+  KEPT(ann->delForward(L"f@x.example"));
+  KEPT(ann->delAlias(L"anna"));
+  KEPT(ann->delAttachment(L"a.txt"));
+  EXPECT_EQ(listed(ann.get(), &host::MailName::aliases), Strings{L"ann"});
+  EXPECT_TRUE(listed(ann.get(), &host::MailName::forwards).empty() && !ScratchDir::exists(attachment));
   KEPT(ann->name(L"bob"));
   KEPT(ann->domain(L"b.example"));
   EXPECT_EQ(KEPT(ann->name()) + L"@" + KEPT(ann->domain()), L"bob@b.example");
   ann.reset();
 
-  EXPECT_EQ(of(&host::Provider::mailNames, L"b.example"), Strings{L"bob"});
+  EXPECT_EQ(listed(p(), &host::Provider::mailNames, L"b.example"), Strings{L"bob"});
   EXPECT_EQ(KEPT(Held<host::MailName>(KEPT(p()->openMailName(L"bob", L"b.example")))->name()), L"bob");
   KEPT(p()->removeMailName(L"bob", L"b.example"));
-  EXPECT_EQ(of(&host::Provider::mailNames, L"b.example"), Strings{});
+  EXPECT_EQ(listed(p(), &host::Provider::mailNames, L"b.example"), Strings{});
 }
 
 TEST_F(Host, MailListsThroughTheMailListTable) {
   newDomain(L"a.example");
   newDomain(L"b.example");
   Held<host::MailList> list(KEPT(p()->createMailList(L"news", L"a.example", L"boss@a.example", false)));
-  EXPECT_EQ(KEPT(list->adminEMail()), L"boss@a.example");
   KEPT(list->adminEMail(L"chief@a.example"));
-  EXPECT_EQ(KEPT(list->adminEMail()), L"chief@a.example");
   KEPT(list->enable(false));
-  EXPECT_TRUE(KEPT(list->enabled())) << "enable is not supported and changes nothing";
+  KEPT(list->reserved());
+  EXPECT_EQ(joined(KEPT(list->adminEMail()), KEPT(list->enabled())), L"chief@a.example|1|")
+      << "enable is not supported and changes nothing";
   KEPT(list->addMember(L"m1@x.example"));
   KEPT(list->addMember(L"m2@x.example"));
   KEPT(list->delMember(L"m1@x.example"));
@@ -246,14 +231,13 @@ TEST_F(Host, MailListsThroughTheMailListTable) {
   KEPT(list->name(L"letters"));
   KEPT(list->domain(L"b.example"));
   EXPECT_EQ(KEPT(list->name()) + L"@" + KEPT(list->domain()), L"letters@b.example");
-  KEPT(list->reserved());
   list.reset();
 
-  EXPECT_EQ(of(&host::Provider::mailLists, L"b.example"), Strings{L"letters"});
+  EXPECT_EQ(listed(p(), &host::Provider::mailLists, L"b.example"), Strings{L"letters"});
   EXPECT_EQ(KEPT(Held<host::MailList>(KEPT(p()->openMailList(L"letters", L"b.example")))->adminEMail()),
             L"chief@a.example");
   KEPT(p()->removeMailList(L"letters", L"b.example"));
-  EXPECT_EQ(of(&host::Provider::mailLists, L"b.example"), Strings{});
+  EXPECT_EQ(listed(p(), &host::Provider::mailLists, L"b.example"), Strings{});
 }
 
 TEST_F(Host, ServerSettingsAndFiles) {
@@ -262,12 +246,10 @@ TEST_F(Host, ServerSettingsAndFiles) {
   KEPT(p()->delBadMail(L"spam@x.example"));
   EXPECT_EQ(listed(p(), &host::Provider::allBadMail), Strings{});
   KEPT(p()->maxLetterSize(2048));
-  EXPECT_EQ(KEPT(p()->maxLetterSize()), 2048);
-  EXPECT_EQ(server.count(L"API.SetProperty(C_Config_Exchange_MaxDataSize, i4:2048)"), 1u);
   KEPT(p()->setRelay(2, 1, 42));
   int mode = 0, authorization = 0, value = 0;
   KEPT(p()->relay(mode, authorization, value));
-  EXPECT_EQ(std::to_string(mode) + std::to_string(authorization) + std::to_string(value), "2142");
+  EXPECT_EQ(joined(KEPT(p()->maxLetterSize()), mode, authorization, value), L"2048|2|1|42|");
   KEPT(p()->addRelayIP(L"192.0.2.0", 24));
   host::RelayPairs pairs{{L"kept", 1}};
   KEPT(p()->allRelayIPs(pairs));
@@ -278,26 +260,19 @@ TEST_F(Host, ServerSettingsAndFiles) {
   EXPECT_EQ(pairs, host::RelayPairs{});
   KEPT(p()->setMapsProtection({L"rbl.example"}));
   EXPECT_EQ(listed(p(), &host::Provider::mapsServers), Strings{L"rbl.example"});
-  EXPECT_EQ(listed(p(), &host::Provider::dnsServers, {L"kept"}), Strings{L"kept"}) << "no server set: nothing";
-  KEPT(p()->setDNSServers({L"192.0.2.53", L"192.0.2.54", L"192.0.2.55"}));
-  EXPECT_EQ(server.count(L"API.SetProperty(C_Config_System_DNSServer, 192.0.2.53)"), 1u) << "only the first";
-  EXPECT_EQ(listed(p(), &host::Provider::dnsServers), Strings{L"192.0.2.53"});
-  KEPT(p()->setDNSServers({}));
-  EXPECT_EQ(listed(p(), &host::Provider::dnsServers), Strings{L""}) << "an empty value is appended as one item";
+  KEPT(p()->setDNSServers({L"192.0.2.53", L"192.0.2.54"}));
+  EXPECT_EQ(listed(p(), &host::Provider::dnsServers), Strings{L"192.0.2.53"}) << "only the first is kept";
   Strings services;
   KEPT(p()->services(services, 2));
   KEPT(p()->services(services, 1));
   EXPECT_EQ(services, (Strings{L"DravoSMTP", L"DravoPOP3", L"DravoControl"}));
 
-  EXPECT_EQ(KEPT(p()->mailPath()), server.mailPath() + L"\\");
   EXPECT_EQ(listed(p(), &host::Provider::mailPaths), Strings{server.mailPath()});
   Strings paths;
   KEPT(p()->domainMailPaths(L"a.example", L"unused", paths));
   EXPECT_EQ(paths, Strings{mailbox(L"a.example")});
   KEPT(p()->mailPath(L"D:\\Store"));
   EXPECT_EQ(KEPT(p()->mailPath()), L"D:\\Store\\");
-  KEPT(p()->mailPath(L""));
-  EXPECT_EQ(KEPT(p()->mailPath()), L"\\");
 
   std::ofstream((server.logPath() + L"\\Xnotes.txt").c_str()) << "not a log";
   const SYSTEMTIME from{2026, 3, 0, 1, 0, 0, 0, 0}, to{2026, 3, 0, 31, 0, 0, 0, 0};
@@ -311,11 +286,10 @@ TEST_F(Host, ServerSettingsAndFiles) {
 TEST_F(Host, DomainAliases) {
   newDomain(L"a.example");
   KEPT(p()->addAlias(L"a.example", L"alias.example"));
-  EXPECT_EQ(of(&host::Provider::domainAliases, L"a.example"), Strings{L"alias.example"});
   KEPT(p()->renameAlias(L"a.example", L"alias.example", L"other.example"));
-  EXPECT_EQ(of(&host::Provider::domainAliases, L"a.example"), Strings{L"other.example"});
+  EXPECT_EQ(listed(p(), &host::Provider::domainAliases, L"a.example"), Strings{L"other.example"});
   KEPT(p()->delAlias(L"a.example", L"other.example"));
-  EXPECT_EQ(of(&host::Provider::domainAliases, L"a.example"), Strings{});
+  EXPECT_EQ(listed(p(), &host::Provider::domainAliases, L"a.example"), Strings{});
 }
 
 TEST_F(Host, ArchiveSlotsUseTheHostsStorageInItsOrder) {
@@ -373,30 +347,22 @@ class HostMail : public Host {
   }
 };
 
+// The message's fields are pinned by the mail object's own tests; here each slot is reached.
 TEST_F(HostMail, ComposedAndForwardedMailThroughTheMailTable) {
   const Strings attachments{scratch.file(L"notes.txt", "hello")};
   host::MailInfo* mail = KEPT(p()->createMail(L"from@a.example", L"From", L"to@b.example", L"To", L"Minutes",
                                               L"Body text", &attachments, L"reply@a.example"));
   ASSERT_NE(mail, nullptr);
   EXPECT_EQ(KEPT(mail->reserved()), 0);
-  const std::wstring journal = cdoStandin().journal();
-  for (const wchar_t* expected : {L".From=\"From\" <from@a.example>", L".To=\"To\" <to@b.example>",
-                                  L".ReplyTo=reply@a.example", L".Subject=Minutes", L".TextBody=Body text",
-                                  L"notes.txt"})
-    EXPECT_NE(journal.find(expected), std::wstring::npos) << testing::PrintToString(std::wstring(expected));
   KEPT(mail->send());
-  ASSERT_EQ(receiver.messages().size(), 1u);
-
-  const std::wstring file = scratch.file(L"stored.eml",
-                                         "From: \"Old\" <old@a.example>\r\nTo: \"Keeper\" <keeper@a.example>\r\n"
-                                         "Subject: Minutes\r\n\r\nItem one\r\n");
+  const std::wstring file = scratch.file(L"stored.eml", "From: old@a.example\r\nSubject: Minutes\r\n\r\nItem\r\n");
   host::MailInfo* forwarded = KEPT(p()->forwardMail(L"new@b.example", L"New", file));
   ASSERT_NE(forwarded, nullptr);
   KEPT(forwarded->send());
   const std::vector<std::string> received = receiver.messages();
   ASSERT_EQ(received.size(), 2u);
+  EXPECT_NE(received[0].find("reply@a.example"), std::string::npos);
   EXPECT_NE(received[1].find("FW: Minutes"), std::string::npos);
-  EXPECT_NE(received[1].find("new@b.example"), std::string::npos);
 
   const long before = cdoStandin().objectsAlive();
   host::MailInfo* unsent = KEPT(p()->createMail(L"", L"", L"", L"", L"", L"", nullptr, L""));

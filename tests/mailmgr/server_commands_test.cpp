@@ -67,7 +67,7 @@ TEST_F(MailmgrServer, EveryGroupReachesTheModuleAndRefusedCommandsChangeNothing)
 // Port 25 is sent to a closed port through the "CDO.Message" stand-in's CDO_STANDIN_REDIRECT,
 // which the child inherits; the retry on the server's SMTP port reaches the receiver.
 TEST_F(MailmgrServer, SentMailArrivesWhole) {
-  ScratchDir scratch;  // before the receiver, whose files are in a scratch directory too
+  ScratchDir scratch;
   SmtpReceiver receiver;
   SetEnvironmentVariableW(L"CDO_STANDIN_REDIRECT", (L"25:" + std::to_wstring(closedPort())).c_str());
   {

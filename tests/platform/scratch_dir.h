@@ -19,8 +19,10 @@ class ScratchDir {
   ScratchDir() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string name = std::string(test->test_suite_name()) + "." + test->name();
-    path_ = (std::filesystem::temp_directory_path() / ("dravo_" + name + "_" + std::to_string(GetCurrentProcessId())))
-                .wstring();
+    // Numbered, so that two scratch folders of one test (the test's and a helper's) differ.
+    static int made = 0;
+    const std::string unique = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++made);
+    path_ = (std::filesystem::temp_directory_path() / ("dravo_" + name + "_" + unique)).wstring();
     wipe(path_);
     CreateDirectoryW(path_.c_str(), nullptr);
   }
