@@ -119,6 +119,9 @@ void WINAPI serviceMain(DWORD, wchar_t**) {
   }
   pending(SERVICE_STOP_PENDING, b.stopDelay, b.stopWaitHint, b.stopStall, false);
   report(SERVICE_STOPPED);
+  // Wine refuses to start a service again (1056) while the process of its last run lives:
+  // end it at once, as a real service's process ends with its stop.
+  ExitProcess(0);
 }
 
 int run(const std::wstring& name) {

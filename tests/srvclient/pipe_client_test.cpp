@@ -33,28 +33,34 @@ TEST(PanelPipeClient, QueriesShareOneConnectionAndUnknownSettingsAreTheServiceEr
             L"C:\\Panel|C:\\Panel|");
 }
 
+// One service a test: each has the test's pipe name, which a second service in the same
+// test would take over while the first one's instance is still going away.
 TEST(PanelPipeClient, BrokenConnectionReconnectsOnce) {
-  {  // the service hangs up after the first answer: the second query's retry on a fresh connection succeeds
-    ServiceThread service(faulty(Fault::drop, 1));
-    VantoSrvClient client(service.pipeName());
-    EXPECT_EQ(client.getString(L"PRODUCT_ROOT_D") + client.getString(L"PRODUCT_ROOT_D"), L"C:\\Panel\\C:\\Panel\\");
-    EXPECT_EQ(service.service().connections(), 2u);
-  }
-  ServiceThread service(faulty(Fault::hangUp));  // the second failure propagates
+  // The service hangs up after the first answer: the second query's retry on a fresh
+  // connection succeeds.
+  ServiceThread service(faulty(Fault::drop, 1));
+  VantoSrvClient client(service.pipeName());
+  EXPECT_EQ(client.getString(L"PRODUCT_ROOT_D") + client.getString(L"PRODUCT_ROOT_D"), L"C:\\Panel\\C:\\Panel\\");
+  EXPECT_EQ(service.service().connections(), 2u);
+}
+
+TEST(PanelPipeClient, ASecondBrokenConnectionPropagates) {
+  ServiceThread service(faulty(Fault::hangUp));
   VantoSrvClient client(service.pipeName());
   EXPECT_TRUE(traceNames(caught([&] { client.getString(L"PRODUCT_ROOT_D"); }), "vpipechannel::client::query"));
   EXPECT_TRUE(service.service().connections() == 2u && service.service().requests() == 2u);
 }
 
-TEST(PanelPipeClient, ErrorReplyRaisesTheServiceMessageWithContextAndABusyPipeIsWaitedFor) {
-  const auto e = caught([] {
-    ServiceThread refusing(faulty(Fault::errorReply));  // each service of the test in turn has the test's pipe name
-    VantoSrvClient(refusing.pipeName()).getString(L"PRODUCT_ROOT_D");
-  });
+TEST(PanelPipeClient, ErrorReplyRaisesTheServiceMessageWithContext) {
+  ServiceThread refusing(faulty(Fault::errorReply));
+  const auto e = caught([&] { VantoSrvClient(refusing.pipeName()).getString(L"PRODUCT_ROOT_D"); });
   ASSERT_TRUE(e && !e->trace().empty());
   EXPECT_EQ(e->message(), L"Access to the setting is refused");
   EXPECT_EQ(e->trace().back().source, L"getString(PRODUCT_ROOT_D)");
   EXPECT_EQ(e->trace().back().function, "VantoSrvClient::getString");
+}
+
+TEST(PanelPipeClient, ABusyPipeIsWaitedFor) {
   // The service lies disconnected for a while after the first client: the pipe is busy.
   ServiceThread busy(faulty(Fault::busy));
   for (int client = 0; client < 2; ++client)
