@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "provider/provider_types.h"
+#include "interfaces/provider_types.h"
 
 struct TrafficShape {
   int measuredDomains = 4;  // "dom<i>.example", the keys of the traffic map

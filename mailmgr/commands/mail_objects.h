@@ -8,7 +8,7 @@
 #include <string>
 
 #include "framework/usage_error.h"
-#include "provider/mail_provider.h"
+#include "interfaces/mail_provider.h"
 
 namespace mailmgr {
 

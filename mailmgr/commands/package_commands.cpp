@@ -8,7 +8,7 @@
 #include "commands/command_sets.h"
 #include "framework/invocation.h"
 #include "framework/usage_error.h"
-#include "package/vpackage.h"
+#include "interfaces/vpackage.h"
 
 namespace mailmgr {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/invocation.h"
-#include "provider/provider_types.h"
+#include "interfaces/provider_types.h"
 
 namespace mailmgr {
 

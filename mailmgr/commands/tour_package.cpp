@@ -9,7 +9,7 @@
 
 #include "commands/mail_objects.h"
 #include "commands/tour.h"
-#include "package/vpackage.h"
+#include "interfaces/vpackage.h"
 #include "platform/config_key.h"
 #include "platform/directories.h"
 #include "platform/registry.h"

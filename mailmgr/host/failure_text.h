@@ -20,9 +20,5 @@ std::wstring describeFailure(bool trace);
 // that it does not do yet.
 bool isNotImplemented();
 
-std::wstring traceText(const vexception& error);
-std::wstring comErrorText(const ComError& error);
-// "Error <code>: <system text>" for a Win32 error code.
-std::wstring systemErrorText(DWORD code);
 
 }  // namespace mailmgr

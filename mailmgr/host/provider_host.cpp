@@ -4,6 +4,7 @@
 
 #include "framework/usage_error.h"
 #include "host/failure_text.h"
+#include "platform/exceptions.h"
 
 namespace mailmgr {
 namespace {
@@ -21,7 +22,7 @@ ProviderHost::ProviderHost(const std::wstring& path) : path_(absolutePath(path))
   const DWORD error = GetLastError();
   SetThreadErrorMode(previousMode, nullptr);
   if (!library_) {
-    throw Failure{L"cannot load the module " + path_ + L": " + systemErrorText(error)};
+    throw Failure{L"cannot load the module " + path_ + L": " + osErrorText(error, nullptr)};
   }
   const auto getProvider =
       reinterpret_cast<GetProvider>(reinterpret_cast<void*>(GetProcAddress(library_.get(), entryPoint)));

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/owner.h"
-#include "provider/mail_provider.h"
+#include "interfaces/mail_provider.h"
 
 namespace mailmgr {
 
@@ -20,13 +20,9 @@ class ProviderHost {
   const std::wstring& path() const { return path_; }
 
  private:
-  struct Release {
-    void operator()(MailProvider* provider) const { provider->release(); }
-  };
-
   std::wstring path_;
   Library library_;  // declared before the provider, so it is unloaded after it
-  std::unique_ptr<MailProvider, Release> provider_;
+  MailProviderPtr provider_;
 };
 
 // dravoprovider.dll in the directory of the running program.

@@ -9,23 +9,17 @@
 #include "platform/system_paths.h"
 #include "srvclient/vanto_srv_client.h"
 
-namespace {
-
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-}  // namespace
-
 std::wstring mailArchiveRoot() { return VFileName::combine(panelRoot(), L"tmp\\_MailArchive"); }
 
 MailArchive::MailArchive(bool fresh) : MailArchive(fresh, mailArchiveRoot()) {}
 
 MailArchive::MailArchive(bool fresh, std::wstring root) : root_(std::move(root)), fresh_(fresh) {
-  if (fresh_ && exists(root_)) removeDir(root_, true);
-  if (!exists(root_)) makeDirs(root_);
+  if (fresh_ && pathExists(root_)) removeDir(root_, true);
+  if (!pathExists(root_)) makeDirs(root_);
 }
 
 MailArchive::~MailArchive() {
-  if (fresh_ || !exists(root_)) return;
+  if (fresh_ || !pathExists(root_)) return;
   // A read archive is consumed; failing to remove it must not hide what the load did.
   try {
     removeDir(root_, true);
@@ -48,7 +42,7 @@ void MailArchive::putFile(const std::wstring& arcname, const std::wstring& sourc
 
 void MailArchive::getFile(const std::wstring& arcname, const std::wstring& target) {
   const std::wstring source = VFileName::combine(root_, arcname);
-  if (exists(source)) copyFile(source, target, false);
+  if (pathExists(source)) copyFile(source, target, false);
 }
 
 void MailArchive::putDirectory(const std::wstring& arcname, const std::wstring& source,

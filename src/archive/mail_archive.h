@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "provider/provider_types.h"
+#include "interfaces/provider_types.h"
 
 class MailArchive {
  public:

@@ -18,8 +18,6 @@ bool containsNoCase(const StringList& names, const std::wstring& name) {
   return std::any_of(names.begin(), names.end(), [&](const std::wstring& n) { return equalsNoCase(n, name); });
 }
 
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // The attribute's text read as a 32-bit number by the platform's variant conversion.
 int toInt32(const std::wstring& text) {
   Variant value(text), number;
@@ -111,7 +109,7 @@ void MailTransporter::saveMail() {
 void MailTransporter::loadMail() {
   TempFile description{tempFileName(L"tmp", tempPath())};
   archive_.getFile(L"info.xml", description.path);
-  if (!exists(description.path) || fileSize(description.path) == 0) return;
+  if (!pathExists(description.path) || fileSize(description.path) == 0) return;
 
   ComPtr<IXMLDOMDocument> document = vxmlLoad(description.path, true, false);
   ComPtr<IXMLDOMElement> rootElement = documentElement(*document.get());

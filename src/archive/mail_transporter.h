@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "archive/mail_archive.h"
-#include "provider/mail_provider.h"
+#include "interfaces/mail_provider.h"
 
 class MailTransporter {
  public:

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "provider/provider_types.h"
+#include "interfaces/provider_types.h"
 
 // Copies the files of source that match its mask, then every subdirectory whose name is
 // not in exclusions (first level only) with its whole tree. The last component of source

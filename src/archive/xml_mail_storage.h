@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "archive/mail_storage.h"
+#include "interfaces/mail_storage.h"
 #include "archive/xml_document.h"
 
 class MailArchive;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "mailobjects/unicode_name.h"
+#include "platform/unicode_name.h"
 #include "platform/exceptions.h"
 #include "platform/strings.h"
 

@@ -11,11 +11,9 @@
 
 namespace Dravo {
 
-bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 std::vector<std::string> DravoListFile::readLines() const {
   std::vector<std::string> lines;
-  if (!fileExists(path_)) return lines;
+  if (!pathExists(path_)) return lines;
   std::string bytes;
   VFile(path_, GENERIC_READ, 0, OPEN_EXISTING).readAll(bytes);
   // Splitting the wide text keeps a trail byte that equals CR or LF inside its character.
@@ -37,7 +35,7 @@ void DravoListFile::writeLines(const std::vector<std::string>& lines) const {
     text += "\r\n";
   }
   const std::wstring dir = parentDir(path_);
-  if (!dir.empty() && dir != path_ && !fileExists(dir)) makeDirs(dir);
+  if (!dir.empty() && dir != path_ && !pathExists(dir)) makeDirs(dir);
   VFile file(path_, GENERIC_WRITE, 0, CREATE_ALWAYS);
   file.write(text.data(), static_cast<DWORD>(text.size()));
 }
@@ -46,20 +44,20 @@ void DravoListFile::writeLines(const std::vector<std::string>& lines) const {
 // removed (another handle holds it open) the write never touched it: the copy goes.
 void DravoListFile::restoreAfterFailedSave(const std::wstring& copy) const noexcept {
   try {
-    if (fileExists(path_)) removeFile(path_, true);
+    if (pathExists(path_)) removeFile(path_, true);
     if (!copy.empty()) renameFile(copy, path_);
     return;
   } catch (...) {
   }
   try {
-    if (!copy.empty() && fileExists(path_)) removeFile(copy, true);
+    if (!copy.empty() && pathExists(path_)) removeFile(copy, true);
   } catch (...) {
   }
 }
 
 void DravoListFile::safeSave() {
   std::wstring copy;
-  if (fileExists(path_)) {
+  if (pathExists(path_)) {
     copy = tempFileName(L"tmp", tempPath());
     try {
       copyFile(path_, copy, false);

@@ -34,6 +34,4 @@ class DravoListFile {
   std::wstring path_;
 };
 
-bool fileExists(const std::wstring& path);
-
 }  // namespace Dravo

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "listfiles/list_file.h"
-#include "provider/provider_types.h"
+#include "interfaces/provider_types.h"
 
 namespace Dravo {
 

@@ -4,9 +4,9 @@
 #include "mailobjects/dravo_account.h"
 #include "mailobjects/open_domain.h"
 #include "mailobjects/string_list.h"
-#include "mailobjects/unicode_name.h"
+#include "platform/unicode_name.h"
 #include "platform/format.h"
-#include "provider/server_directories.h"
+#include "automation/server_directories.h"
 
 namespace Dravo {
 namespace {

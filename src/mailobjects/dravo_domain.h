@@ -5,7 +5,7 @@
 #include <string>
 
 #include "automation/automation_objects.h"
-#include "provider/mail_objects.h"
+#include "interfaces/mail_objects.h"
 
 namespace Dravo {
 

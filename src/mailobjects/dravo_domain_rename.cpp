@@ -7,17 +7,16 @@
 #include "mailobjects/list_file_property.h"
 #include "mailobjects/open_domain.h"
 #include "mailobjects/string_list.h"
-#include "mailobjects/unicode_name.h"
 #include "platform/directories.h"
 #include "platform/file_name.h"
+#include "platform/file_operations.h"
 #include "platform/format.h"
 #include "platform/rename_dir.h"
-#include "provider/server_directories.h"
+#include "platform/unicode_name.h"
+#include "automation/server_directories.h"
 
 namespace Dravo {
 namespace {
-
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The first "\" component of path replaced, when it equals from.
 bool replaceFirstComponent(std::wstring& path, const std::wstring& from, const std::wstring& to) {
@@ -67,7 +66,7 @@ void DravoDomain::name(const std::wstring& newName) {
   // The directories carry the plain names, also while the domain is disabled.
   for (const std::wstring& base : {mailPath(), configPath()}) {
     const std::wstring oldDir = base + name_;
-    if (!oldDir.empty() && exists(oldDir)) renameDir(oldDir, base + newName, false);
+    if (!oldDir.empty() && pathExists(oldDir)) renameDir(oldDir, base + newName, false);
   }
   const std::wstring oldName = name_;
   forEachAlias(oldName, [&](DravoDomain& alias) { alias.setStrProp(L"D_DomainValue", newName); });
@@ -97,7 +96,7 @@ void DravoDomain::remove(const std::wstring& name) {
   }
   for (const std::wstring& base : {mailPath(), configPath()}) {
     const std::wstring dir = base + deleted;
-    if (!dir.empty() && exists(dir)) removeDir(dir, true);
+    if (!dir.empty() && pathExists(dir)) removeDir(dir, true);
   }
   forEachAlias(name, [](DravoDomain& alias) { remove(alias.name()); });
 }

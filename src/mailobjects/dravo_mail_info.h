@@ -6,7 +6,7 @@
 #include <string>
 
 #include "automation/dispatch_helper.h"
-#include "provider/mail_objects.h"
+#include "interfaces/mail_objects.h"
 
 namespace Dravo {
 

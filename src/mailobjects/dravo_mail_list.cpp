@@ -8,11 +8,12 @@
 #include "mailobjects/list_members_file.h"
 #include "mailobjects/open_domain.h"
 #include "mailobjects/string_list.h"
-#include "mailobjects/unicode_name.h"
 #include "platform/file_name.h"
+#include "platform/file_operations.h"
 #include "platform/log_manager.h"
 #include "platform/strings.h"
-#include "provider/server_directories.h"
+#include "platform/unicode_name.h"
+#include "automation/server_directories.h"
 
 namespace Dravo {
 
@@ -92,7 +93,7 @@ void DravoMailList::enable(bool) { log(1, L"DravoMailList does not support enabl
 
 void DravoMailList::members(StringList& addresses) {
   const std::wstring path = listFilePath();
-  if (path.empty() || !fileExists(path)) return;
+  if (path.empty() || !pathExists(path)) return;
   splitMembers(readMemberFile(path), addresses);
 }
 
@@ -103,7 +104,7 @@ void DravoMailList::addMember(const std::wstring& address) {
                     site("Dravo::DravoMailList::addMember", __LINE__));
   }
   const std::wstring path = listFilePath();
-  std::string bytes = fileExists(path) ? readMemberFile(path) : std::string();
+  std::string bytes = pathExists(path) ? readMemberFile(path) : std::string();
   bytes += toNarrow(address, CP_ACP) + "\r\n";  // no test for duplicates
   writeMemberFile(path, bytes);
 }

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "archive/mail_storage.h"
+#include "interfaces/mail_storage.h"
 #include "automation/automation_objects.h"
-#include "provider/mail_objects.h"
+#include "interfaces/mail_objects.h"
 
 namespace Dravo {
 

@@ -9,6 +9,7 @@
 #include "mailobjects/dravo_mail_list.h"
 #include "mailobjects/list_file_property.h"
 #include "mailobjects/list_members_file.h"
+#include "platform/file_operations.h"
 #include "platform/strings.h"
 
 namespace Dravo {
@@ -32,7 +33,7 @@ void DravoMailList::dump(MailStorageWriter& storage) {
   storage.setAttribute(L"Server", L"Dravo");
   storage.setAttribute(L"adminEmail", adminEMail());
   const std::wstring path = listFilePath();
-  if (path.empty() || !fileExists(path)) return;
+  if (path.empty() || !pathExists(path)) return;
   StringList addresses;
   splitMembers(readMemberFile(path), addresses);
   for (const std::wstring& address : addresses) {

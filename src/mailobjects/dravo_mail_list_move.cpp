@@ -39,7 +39,7 @@ void DravoMailList::name(const std::wstring& newName) {
   if (listFile() == defaultListFile(name_, domain_)) {
     const std::wstring renamed = defaultListFile(newName, domain_);
     const std::wstring from = resolveListFile(defaultListFile(name_, domain_), domain_, domainEnabled_);
-    if (fileExists(from)) renameFile(from, resolveListFile(renamed, domain_, domainEnabled_));
+    if (pathExists(from)) renameFile(from, resolveListFile(renamed, domain_, domainEnabled_));
     account_.setProperty(listFileProperty(), Variant(renamed));
   }
   account_.save();
@@ -60,10 +60,10 @@ void DravoMailList::domain(const std::wstring& newDomain) {
   if (listFile() == defaultListFile(name_, domain_)) {
     const std::wstring relative = defaultListFile(name_, newDomain);
     const std::wstring from = resolveListFile(defaultListFile(name_, domain_), domain_, oldDomainEnabled);
-    if (fileExists(from)) {
+    if (pathExists(from)) {
       const std::wstring to = resolveListFile(relative, newDomain, newDomainEnabled);
       const std::wstring directory = parentDir(to);
-      if (!fileExists(directory)) makeDirs(directory);
+      if (!pathExists(directory)) makeDirs(directory);
       renameFile(from, to);
     }
     moved.setProperty(listFileProperty(), Variant(relative));

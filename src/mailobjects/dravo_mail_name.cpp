@@ -3,7 +3,7 @@
 #include "automation/call_patterns.h"
 #include "mailobjects/open_domain.h"
 #include "mailobjects/string_list.h"
-#include "mailobjects/unicode_name.h"
+#include "platform/unicode_name.h"
 
 namespace Dravo {
 namespace {

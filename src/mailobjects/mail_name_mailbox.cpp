@@ -15,12 +15,10 @@
 #include "platform/file_operations.h"
 #include "platform/log_manager.h"
 #include "platform/rename_dir.h"
-#include "provider/server_directories.h"
+#include "automation/server_directories.h"
 
 namespace Dravo {
 namespace {
-
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 constexpr const wchar_t* copiedProperties[] = {
     L"U_Type", L"U_BlackWhiteFilter", L"U_Name", L"U_Alias", L"U_Comment", L"U_Mailbox", L"U_AccountDisabled",
@@ -49,7 +47,7 @@ void DravoMailName::name(const std::wstring& newName) {
   const std::wstring path = trimRight(account_.getString(L"U_MailBoxPath"), L"\\/");
   if (path == defaultMailboxPath(domain_, name_)) {
     const std::wstring mail = mailPath();
-    if (exists(mail + path)) renameDir(mail + path, mail + defaultMailboxPath(domain_, newName), false);
+    if (pathExists(mail + path)) renameDir(mail + path, mail + defaultMailboxPath(domain_, newName), false);
     account_.setProperty(L"U_MailBoxPath", Variant(defaultMailboxPath(domain_, newName)));
   }
   account_.save();
@@ -67,8 +65,8 @@ void DravoMailName::domain(const std::wstring& newDomain) {
   const std::wstring path = trimRight(account_.getString(L"U_MailBoxPath"), L"\\/");
   if (path == defaultMailboxPath(domain_, name_)) {
     const std::wstring mail = mailPath();
-    if (exists(mail + path)) {
-      if (!exists(mail + newDomain)) makeDir(mail + newDomain);
+    if (pathExists(mail + path)) {
+      if (!pathExists(mail + newDomain)) makeDir(mail + newDomain);
       renameDir(mail + path, mail + defaultMailboxPath(newDomain, name_), false);
     }
     moved.setProperty(L"U_MailBoxPath", Variant(defaultMailboxPath(newDomain, name_)));
@@ -115,7 +113,7 @@ void DravoMailName::attachments(StringList& paths) {
 
 void DravoMailName::addAttachment(const std::wstring& sourcePath, const std::wstring& fileName) {
   const std::wstring directory = attachmentDir();
-  if (directory.empty() || !exists(directory)) makeDir(directory);
+  if (directory.empty() || !pathExists(directory)) makeDir(directory);
   copyFile(sourcePath, directory + L"\\" + fileName, false);
 }
 

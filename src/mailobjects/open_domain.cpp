@@ -1,7 +1,7 @@
 #include "mailobjects/open_domain.h"
 
 #include "automation/call_patterns.h"
-#include "mailobjects/unicode_name.h"
+#include "platform/unicode_name.h"
 
 namespace Dravo {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "provider/provider_types.h"
+#include "interfaces/provider_types.h"
 
 namespace Dravo {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "package/package_host.h"
-#include "package/vpackage.h"
+#include "interfaces/vpackage.h"
 
 // The version the panel reports for a component version text: empty when unreadable or
 // older than 7.5.2, marked " (limited supported)" below 7.6.1, otherwise unchanged.
@@ -18,7 +18,7 @@ class VDravoPackage : public VPackage {
  public:
   static constexpr const char* packageName = "mailserver";
 
-  explicit VDravoPackage(HINSTANCE module, std::unique_ptr<PackageHost> host = makeMailServerHost());
+  VDravoPackage(HINSTANCE module, std::unique_ptr<PackageHost> host);
 
   std::string GetName() override;
   std::wstring GetDescription() override;

@@ -11,17 +11,15 @@
 #include "platform/log_manager.h"
 #include "platform/registry.h"
 #include "platform/system_paths.h"
-#include "provider/dravo_provider.h"
-#include "provider/server_directories.h"
-#include "provider/service_control.h"
+#include "automation/server_directories.h"
+#include "platform/service_control.h"
 #include "srvclient/vanto_srv_client.h"
 
 namespace {
 
-StringList mailServerServices() {
-  Dravo::DravoProvider provider;
+StringList mailServerServices(PackageHost& host) {
   StringList names;
-  provider.services(names, 3);
+  host.provider()->services(names, 3);
   return names;
 }
 
@@ -64,7 +62,7 @@ bool started(const std::wstring& name) {
 }  // namespace
 
 void VDravoPackage::setupMailServer() {
-  const StringList services = mailServerServices();
+  const StringList services = mailServerServices(*host_);
   for (const std::wstring& name : services) service::controlService(SERVICE_CONTROL_STOP, name.c_str(), nullptr, nullptr);
 
   const TemplateVariables variables{{L"filter-dll-path", panelProgramDir() + L"\\dravomailfilter.dll"}};
@@ -87,7 +85,7 @@ void VDravoPackage::setupMailServer() {
 
 void VDravoPackage::removeMailServer() {
   std::wstring failures;
-  for (const std::wstring& name : mailServerServices()) {
+  for (const std::wstring& name : mailServerServices(*host_)) {
     service::changeStartType(SERVICE_DEMAND_START, name.c_str(), nullptr, nullptr);
     DWORD result = 0;
     try {

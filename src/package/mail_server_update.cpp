@@ -11,7 +11,6 @@
 #include "platform/file_name.h"
 #include "platform/strings.h"
 #include "platform/vexecutil.h"
-#include "provider/dravo_provider.h"
 #include "srvclient/vanto_srv_client.h"
 
 namespace {
@@ -44,9 +43,9 @@ void VDravoPackage::Configure(bool enable) {
 }
 
 void VDravoPackage::SaveSettings() {
-  Dravo::DravoProvider provider;
+  const MailProviderPtr provider = host_->provider();
   MailArchive archive(true);
-  MailTransporter(provider, archive).saveMail();
+  MailTransporter(*provider, archive).saveMail();
 }
 
 void VDravoPackage::Update() {
@@ -68,7 +67,7 @@ void VDravoPackage::Update() {
     api.done();
     api.init();
   }
-  Dravo::DravoProvider provider;
+  const MailProviderPtr provider = host_->provider();
   MailArchive archive(false);
-  MailTransporter(provider, archive).loadMail();
+  MailTransporter(*provider, archive).loadMail();
 }

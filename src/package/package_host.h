@@ -1,11 +1,13 @@
 #pragma once
 // What the mail-server package asks of its surroundings: component information from the
-// control panel's service, and the mail server's switches and version. The package's
-// rules are kept apart from these questions so that they can be checked on their own.
+// control panel's service, the mail server's switches and version, and a provider for the
+// operations that carry the mail configuration. The package's rules are kept apart from
+// these questions so that they can be checked on their own.
 
 #include <cstdint>
-#include <memory>
 #include <string>
+
+#include "interfaces/mail_provider.h"
 
 class PackageHost {
  public:
@@ -16,8 +18,6 @@ class PackageHost {
   virtual bool internalSpamAssassin() = 0;
   virtual void internalSpamAssassin(bool on) = 0;
   virtual void mailServerVersion(int& major, int& minor, int& build) = 0;
+  // A new provider object; its construction initialises COM on the calling thread.
+  virtual MailProviderPtr provider() = 0;
 };
-
-// The real surroundings: the panel's shared service client, and a provider object made
-// for the duration of each mail-server question.
-std::unique_ptr<PackageHost> makeMailServerHost();

@@ -6,12 +6,6 @@
 #include "platform/strings.h"
 #include "platform/vfile.h"
 
-namespace {
-
-bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-}  // namespace
-
 std::wstring fillTemplate(std::wstring text, const TemplateVariables& variables) {
   std::wstring::size_type open = text.find(L'<');
   while (open != std::wstring::npos) {
@@ -34,9 +28,9 @@ void installStaticFilters(const std::wstring& templatePath, const std::wstring& 
   VFile(templatePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING).readAll(templateText);
   const std::string filled = toNarrow(fillTemplate(toWide(templateText, CP_ACP), variables), CP_ACP);
 
-  if (fileExists(target)) {
+  if (pathExists(target)) {
     const std::wstring backup = target + L".bak";
-    if (fileExists(backup)) removeFile(backup, false);
+    if (pathExists(backup)) removeFile(backup, false);
     renameFile(target, backup);
   }
   VFile(target, GENERIC_WRITE, 0, CREATE_ALWAYS).write(filled.data(), static_cast<DWORD>(filled.size()));

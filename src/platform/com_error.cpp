@@ -18,6 +18,12 @@ std::wstring ComError::errorMessage() const {
   return format(L"Unknown error 0x%0lX", code);
 }
 
+std::wstring ComError::text() const {
+  std::wstring text = format(L"COM Error %08X (", static_cast<unsigned>(hr_)) + errorMessage();
+  if (!description_.empty()) text += L", " + description_;
+  return text + L")";
+}
+
 void throwComError(HRESULT hr) {
   std::wstring description;
   ComPtr<IErrorInfo> info;

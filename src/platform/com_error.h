@@ -14,6 +14,8 @@ class ComError {
   const std::wstring& description() const { return description_; }
   // The system's text for the HRESULT, or the fallbacks for codes it does not know.
   std::wstring errorMessage() const;
+  // "COM Error <code> (<message>[, <description>])".
+  std::wstring text() const;
 
  private:
   HRESULT hr_;

@@ -3,9 +3,10 @@
 #include <vector>
 
 #include "platform/exceptions.h"
+#include "platform/file_finder.h"
 #include "platform/file_name.h"
+#include "platform/file_operations.h"
 #include "platform/forced_access.h"
-#include "platform/owner.h"
 
 namespace {
 
@@ -17,16 +18,16 @@ struct Entries {
 // Lists the folder's entries as full paths; returns the error of a failed first find, or 0.
 DWORD listEntries(const std::wstring& path, Entries& entries) {
   const std::wstring base = withBackslash(path);
-  WIN32_FIND_DATAW data;
-  const FindHandle find(FindFirstFileW((base + L"*.*").c_str(), &data));
-  if (!find) return GetLastError();
-  do {
-    const std::wstring name = data.cFileName;
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+  VFileFinder finder;
+  DWORD error = finder.tryFirst(base + L"*.*");
+  if (error != ERROR_SUCCESS) return error;
+  for (; error == ERROR_SUCCESS; error = finder.tryNext()) {
+    const std::wstring name = finder.name();
+    if (!finder.isDirectory())
       entries.files.push_back(base + name);
-    else if (std::wstring(L"..").find(name) == std::wstring::npos)
+    else if (std::wstring(L"..").find(name) == std::wstring::npos)  // "." and ".." are no subfolders
       entries.directories.push_back(base + name);
-  } while (FindNextFileW(find.get(), &data));
+  }
   return ERROR_SUCCESS;
 }
 
@@ -42,7 +43,7 @@ void makeDirs(const std::wstring& path, SECURITY_ATTRIBUTES* attributes) {
   // "a\b\" names the folder "a\b": made once, not twice.
   const std::wstring trimmed = trimRight(path, L"\\/");
   if (!trimmed.empty() && trimmed != path && trimmed.back() != L':') return makeDirs(trimmed, attributes);
-  if (!path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+  if (!path.empty() && pathExists(path)) return;
   // A root or a single relative name has no parent to climb to.
   const std::wstring parent = parentDir(path);
   if (!parent.empty() && parent != path) makeDirs(parent, attributes);

@@ -12,10 +12,7 @@ vexception::vexception(std::wstring message, CallSite site) : message_(std::move
 }
 
 vexception::vexception(const ComError& error, const std::wstring& where, const char* function, std::uint32_t line) {
-  message_ = format(L"COM Error %08X (", static_cast<unsigned>(error.error()));
-  message_ += error.errorMessage();
-  if (!error.description().empty()) message_ += L", " + error.description();
-  message_ += L") at " + where;
+  message_ = error.text() + L" at " + where;
   trace_.push_back(site(function, line));
 }
 

@@ -16,6 +16,10 @@ class VFileFinder {
   bool first(const std::wstring& pattern);
   // False when no enumeration is open or after the last entry.
   bool next();
+  // The same steps for callers with failure rules of their own: ERROR_SUCCESS when an
+  // entry was found, else the system's error code; nothing is raised.
+  DWORD tryFirst(const std::wstring& pattern);
+  DWORD tryNext();
   void close();
 
   bool isOpen() const { return static_cast<bool>(handle_); }

@@ -34,3 +34,5 @@ std::uint64_t fileSize(const std::wstring& path) {
   if (!find) throwOsError(L"Get file size for file " + path, GetLastError(), site("fileSize", 149));
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
+
+bool pathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

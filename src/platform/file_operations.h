@@ -11,3 +11,5 @@ void renameFile(const std::wstring& source, const std::wstring& target);
 // the current user has been given the right to delete and the read-only attribute is off.
 void removeFile(const std::wstring& path, bool force);
 std::uint64_t fileSize(const std::wstring& path);
+// True when a file or folder of that name exists (and its attributes can be read).
+bool pathExists(const std::wstring& path);

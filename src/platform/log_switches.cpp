@@ -4,7 +4,7 @@
 
 #include "platform/config_key.h"
 #include "platform/registry.h"
-#include "provider/execute_context.h"
+#include "platform/execute_context.h"
 
 namespace {
 

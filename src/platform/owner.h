@@ -1,6 +1,8 @@
 #pragma once
 // One owner template for every kind of Windows handle: a kind is a traits struct naming
-// the handle type, its empty value and how to close it.
+// the handle type, its empty value and how to close it. Closing keeps the thread's last
+// error as it was, so a close between a failed call and the reading of its error code
+// never changes the code reported.
 
 #include <windows.h>
 
@@ -26,7 +28,11 @@ class Owner {
   explicit operator bool() const noexcept { return handle_ != Traits::empty(); }
   handle_type release() noexcept { return std::exchange(handle_, Traits::empty()); }
   void reset(handle_type handle = Traits::empty()) noexcept {
-    if (handle_ != Traits::empty()) Traits::close(handle_);
+    if (handle_ != Traits::empty()) {
+      const DWORD lastError = GetLastError();
+      Traits::close(handle_);
+      SetLastError(lastError);
+    }
     handle_ = handle;
   }
   // For out-parameters of creating calls: closes what is held and exposes the slot.

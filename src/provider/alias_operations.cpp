@@ -5,7 +5,7 @@
 #include "automation/call_patterns.h"
 #include "mailobjects/dravo_domain.h"
 #include "mailobjects/open_domain.h"
-#include "mailobjects/unicode_name.h"
+#include "platform/unicode_name.h"
 #include "platform/format.h"
 #include "provider/dravo_provider.h"
 

@@ -7,7 +7,7 @@
 #include "mailobjects/string_list.h"
 #include "platform/file_name.h"
 #include "provider/dravo_provider.h"
-#include "provider/server_directories.h"
+#include "automation/server_directories.h"
 
 namespace Dravo {
 

@@ -8,7 +8,7 @@
 
 #include "platform/exceptions.h"
 #include "platform/registry.h"
-#include "provider/server_directories.h"
+#include "automation/server_directories.h"
 
 namespace Dravo {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 #include "automation/dispatch_helper.h"
-#include "provider/mail_provider.h"
+#include "interfaces/mail_provider.h"
 
 namespace Dravo {
 

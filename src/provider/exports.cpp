@@ -7,6 +7,7 @@
 
 #include "package/dravo_package.h"
 #include "provider/dravo_provider.h"
+#include "provider/mail_server_host.h"
 
 extern "C" MailProvider* getVexilorProviderInstance() { return new (std::nothrow) Dravo::DravoProvider(); }
 
@@ -15,7 +16,7 @@ extern "C" MailProvider* getVexilorProviderInstance() { return new (std::nothrow
 extern "C" VPackage* VantoPackageInfo(HINSTANCE module, const char* name) {
   if (!name || std::strcmp(name, VDravoPackage::packageName) != 0) return nullptr;
   try {
-    return new VDravoPackage(module);
+    return new VDravoPackage(module, makeMailServerHost());
   } catch (...) {
     return nullptr;
   }

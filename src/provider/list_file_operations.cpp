@@ -7,7 +7,7 @@
 #include "listfiles/rbl_file.h"
 #include "listfiles/relaying_file.h"
 #include "provider/dravo_provider.h"
-#include "provider/server_directories.h"
+#include "automation/server_directories.h"
 
 namespace Dravo {
 namespace {

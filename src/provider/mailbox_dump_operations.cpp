@@ -3,16 +3,15 @@
 
 #include <shlwapi.h>
 
-#include "archive/mail_storage.h"
+#include "interfaces/mail_storage.h"
 #include "mailobjects/dravo_account.h"
 #include "platform/exceptions.h"
+#include "platform/file_operations.h"
 #include "provider/dravo_provider.h"
-#include "provider/server_directories.h"
+#include "automation/server_directories.h"
 
 namespace Dravo {
 namespace {
-
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring attachmentsDirectory(const std::wstring& mailPath, const std::wstring& domain, const std::wstring& name) {
   return mailPath + domain + L"\\" + name + L"\\Attachments";
@@ -44,10 +43,10 @@ void DravoProvider::dumpMailBox(MailStorageWriter& storage, const std::wstring& 
   const std::wstring mailPath = Dravo::mailPath();
   if (PathIsRelativeW(mailboxPath.c_str())) mailboxPath = mailPath + mailboxPath;
   const std::wstring attachments = attachmentsDirectory(mailPath, domain, name);
-  if (!mailboxPath.empty() && exists(mailboxPath)) {
+  if (!mailboxPath.empty() && pathExists(mailboxPath)) {
     storage.putDirectory(L"mail " + name + L"@" + domain, mailboxPath, mailboxExclusions(mailboxPath, attachments));
   }
-  if (exists(attachments)) storage.putDirectory(L"attachments " + name + L"@" + domain, attachments);
+  if (pathExists(attachments)) storage.putDirectory(L"attachments " + name + L"@" + domain, attachments);
 }
 
 void DravoProvider::restoreMailBox(MailStorageReader& storage, const std::wstring& domain, const std::wstring& name) {

@@ -4,7 +4,7 @@
 #include "provider/dravo_provider.h"
 #include "provider/spam_engine_version.h"
 
-#include "package/server_switches.h"
+#include "provider/server_switches.h"
 
 namespace Dravo {
 
@@ -52,6 +52,5 @@ bool internalSpamAssassin(DravoProvider& provider) {
   }
   return ApiObject().getFlag(L"C_SpamEngine");
 }
-
 
 }  // namespace Dravo

@@ -10,8 +10,8 @@
 #include "platform/file_operations.h"
 #include "platform/files_of_dir.h"
 #include "provider/dravo_provider.h"
-#include "provider/server_directories.h"
-#include "provider/service_control.h"
+#include "automation/server_directories.h"
+#include "platform/service_control.h"
 
 namespace Dravo {
 namespace {
@@ -22,8 +22,6 @@ const wchar_t* systemName(const std::wstring& kind) {
   if (kind == L"POP3") return L"DravoPOP3";
   return nullptr;
 }
-
-bool pathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
 

@@ -1,7 +1,7 @@
 // Provider operation: mail traffic per domain and day from the server's log directory.
 
 #include "provider/dravo_provider.h"
-#include "provider/server_directories.h"
+#include "automation/server_directories.h"
 #include "traffic/traffic_collector.h"
 
 namespace Dravo {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "provider/provider_types.h"
+#include "interfaces/provider_types.h"
 
 namespace Dravo {
 

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <string>
 
-#include "provider/provider_types.h"
+#include "interfaces/provider_types.h"
 #include "traffic/dravo_log_file.h"
 
 namespace Dravo {

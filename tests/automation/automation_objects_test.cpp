@@ -1,7 +1,7 @@
 
 #include "automation/call_patterns.h"
 #include "platform/caught.h"
-#include "provider/server_directories.h"
+#include "automation/server_directories.h"
 #include "support/standin_server.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "platform/com_error.h"
 #include "platform/scratch_dir.h"
 #include "platform/strings.h"
-#include "provider/mail_objects.h"
+#include "interfaces/mail_objects.h"
 #include "support/cdo_standin.h"
 #include "support/smtp_receiver.h"
 #include "support/standin_server.h"

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -20,6 +21,7 @@ struct FakeHost : PackageHost {
   bool internalSpamAssassin() override { return false; }
   void internalSpamAssassin(bool on) override { calls.push_back(on ? L"spam on" : L"spam off"); }
   void mailServerVersion(int& a, int& b, int& c) override { a = major, b = minor, c = build; }
+  MailProviderPtr provider() override { throw std::logic_error("these cases need no provider"); }
 };
 
 TEST(PackageVersionRules, SupportedVersionsAndMarks) {

@@ -15,7 +15,8 @@
 #include "platform/registry.h"
 #include "platform/system_paths.h"
 #include "provider/dravo_provider.h"
-#include "provider/service_control.h"
+#include "provider/mail_server_host.h"
+#include "platform/service_control.h"
 #include "services/test_service.h"
 #include "support/standin_server.h"
 
@@ -42,7 +43,7 @@ class MailServerPackage : public StandinTest {
       stopAndAwait(name);
     }
     forgetRegisteredModule();
-    package = new VDravoPackage(GetModuleHandleW(nullptr));
+    package = new VDravoPackage(GetModuleHandleW(nullptr), makeMailServerHost());
   }
   void TearDown() override {
     package->release();

@@ -5,6 +5,7 @@
 #include "platform/context_handler.h"
 #include "platform/file_name.h"
 #include "platform/format.h"
+#include "platform/owner.h"
 #include "platform/strings.h"
 
 namespace {
@@ -21,6 +22,14 @@ template <class Expected>
 bool raisedAs(std::uint32_t code) {
   const auto raise = [&] { throwOsError(L"Call object", code, site("test::raise", 7)); };
   return raises<Expected>(raise) && caught<vosexception>(raise)->code() == code;
+}
+
+TEST(HandleOwner, ClosingKeepsTheLastErrorOfTheFailedCallBeforeIt) {
+  // A handle value that is none: its close fails and would report ERROR_INVALID_HANDLE.
+  KernelHandle bogus(reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(0x7ffc)));
+  SetLastError(ERROR_SHARING_VIOLATION);
+  bogus.reset();
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 }
 
 TEST(OsErrors, TextNamesCodeWhereAndSystemTextTheClassFollowsTheCodeAndFullTextHasOneLinePerSite) {

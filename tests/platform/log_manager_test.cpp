@@ -5,7 +5,7 @@
 #include "platform/log_manager.h"
 #include "platform/log_switches.h"
 #include "platform/registry.h"
-#include "provider/execute_context.h"
+#include "platform/execute_context.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
 // A module of its own that shares the process-wide execute context.
-#include "provider/execute_context.h"
+#include "platform/execute_context.h"
 
 extern "C" ExecuteContext* peerExecuteContext() { return executeContext(); }

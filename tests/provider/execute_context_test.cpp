@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/owner.h"
-#include "provider/execute_context.h"
+#include "platform/execute_context.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "automation/automation_objects.h"
-#include "package/server_switches.h"
+#include "provider/server_switches.h"
 #include "platform/exceptions.h"
 #include "provider/dravo_provider.h"
 #include "provider/server_expectations.h"

@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "platform/owner.h"
-#include "provider/service_control.h"
+#include "platform/service_control.h"
 #include "services/fake_clock.h"
 #include "services/service_failure.h"
 #include "services/test_service.h"

@@ -8,7 +8,7 @@
 
 #include "platform/com_error.h"
 #include "provider/dravo_provider.h"
-#include "provider/service_control.h"
+#include "platform/service_control.h"
 #include "services/fake_clock.h"
 #include "services/service_failure.h"
 #include "services/test_service.h"

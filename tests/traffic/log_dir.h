@@ -10,7 +10,7 @@
 
 #include "maillog/mail_log_writer.h"
 #include "platform/directories.h"
-#include "provider/provider_types.h"
+#include "interfaces/provider_types.h"
 #include "traffic/dravo_log_file.h"
 
 class LogDir {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "provider/provider_types.h"
+#include "interfaces/provider_types.h"
 
 class MailDomain {
  public:

@@ -4,10 +4,11 @@
 // Objects it hands out are new objects owned by the caller; every object dies through its
 // own release(), never through a destructor call of the mail manager.
 
+#include <memory>
 #include <string>
 
-#include "provider/mail_objects.h"
-#include "provider/provider_types.h"
+#include "interfaces/mail_objects.h"
+#include "interfaces/provider_types.h"
 
 class MailStorageWriter;
 class MailStorageReader;
@@ -80,3 +81,9 @@ class MailProvider {
  protected:
   ~MailProvider() = default;
 };
+
+// Holds a provider and ends it through its own release slot.
+struct MailProviderRelease {
+  void operator()(MailProvider* provider) const { provider->release(); }
+};
+using MailProviderPtr = std::unique_ptr<MailProvider, MailProviderRelease>;

@@ -1,4 +1,4 @@
-#include "provider/execute_context.h"
+#include "platform/execute_context.h"
 
 #include <windows.h>
 #include <psapi.h>

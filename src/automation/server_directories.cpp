@@ -1,4 +1,4 @@
-#include "provider/server_directories.h"
+#include "automation/server_directories.h"
 
 #include "automation/automation_objects.h"
 

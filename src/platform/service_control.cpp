@@ -1,4 +1,4 @@
-#include "provider/service_control.h"
+#include "platform/service_control.h"
 
 #include <string>
 

@@ -8,7 +8,7 @@
 #include <new>
 #include <string>
 
-#include "provider/provider_types.h"
+#include "interfaces/provider_types.h"
 
 class MailStorageWriter {
  public:

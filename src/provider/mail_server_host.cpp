@@ -1,6 +1,6 @@
-#include "package/package_host.h"
+#include "provider/mail_server_host.h"
 
-#include "package/server_switches.h"
+#include "provider/server_switches.h"
 #include "provider/dravo_provider.h"
 #include "srvclient/vanto_srv_client.h"
 
@@ -33,6 +33,7 @@ class MailServerHost : public PackageHost {
     Dravo::DravoProvider provider;
     provider.getVersion(major, minor, build);
   }
+  MailProviderPtr provider() override { return MailProviderPtr(new Dravo::DravoProvider()); }
 };
 
 }  // namespace

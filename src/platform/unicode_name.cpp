@@ -1,4 +1,4 @@
-#include "mailobjects/unicode_name.h"
+#include "platform/unicode_name.h"
 
 #include <idn-free.h>
 #include <idna.h>
