@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 #include "platform/unicode_name.h"
 #include "platform/exceptions.h"
@@ -66,7 +67,7 @@ bool parseFilterLine(const std::string& line, char& section, FilterEntry& entry)
     entry.field = 'H';
     if (!parseOperator(line, at, entry)) return false;
   }
-  entry.value = toWide(line.substr(std::min(at, line.size())), CP_ACP);
+  entry.value = toWide(std::string_view(line).substr(std::min(at, line.size())), CP_ACP);
   return true;
 }
 
@@ -87,13 +88,16 @@ DravoFilterFile::DravoFilterFile(const std::wstring& configDirectory) : DravoLis
   char section = '0';
   FilterEntry entry;
   for (const std::string& line : readLines()) {
-    if (parseFilterLine(line, section, entry)) entries.push_back(entry);
+    if (parseFilterLine(line, section, entry)) entries.push_back(std::move(entry));
   }
 }
 
 void DravoFilterFile::restrictedDomains(StringList& list) const {
+  // Values already listed, the caller's among them, are looked up by hash: long lists
+  // would otherwise take time growing with the square of their length.
+  std::unordered_set<std::wstring> listed(list.begin(), list.end());
   for (const FilterEntry& e : entries) {
-    if (isBlackListed(e) && std::find(list.begin(), list.end(), e.value) == list.end()) list.push_back(e.value);
+    if (isBlackListed(e) && listed.insert(e.value).second) list.push_back(e.value);
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "platform/directories.h"
 #include "platform/file_name.h"
 #include "platform/file_operations.h"
@@ -11,25 +13,44 @@
 
 namespace Dravo {
 
+namespace {
+
+// Calls each with every piece between CR and LF characters that is not empty.
+template <class Char, class Each>
+void forEachLine(std::basic_string_view<Char> text, Each each) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = start;
+    while (end < text.size() && text[end] != Char('\r') && text[end] != Char('\n')) ++end;
+    if (end > start) each(text.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
 std::vector<std::string> DravoListFile::readLines() const {
   std::vector<std::string> lines;
   if (!pathExists(path_)) return lines;
   std::string bytes;
   VFile(path_, GENERIC_READ, 0, OPEN_EXISTING).readAll(bytes);
+  if (isAscii(bytes)) {
+    // The code page keeps ASCII as it is: the conversions there and back change nothing.
+    forEachLine(std::string_view(bytes), [&](std::string_view line) { lines.emplace_back(line); });
+    return lines;
+  }
   // Splitting the wide text keeps a trail byte that equals CR or LF inside its character.
   const std::wstring text = toWide(bytes, CP_ACP);
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find_first_of(L"\r\n", start);
-    if (end == std::wstring::npos) end = text.size();
-    if (end > start) lines.push_back(toNarrow(text.substr(start, end - start), CP_ACP));
-    start = end + 1;
-  }
+  forEachLine(std::wstring_view(text),
+              [&](std::wstring_view line) { lines.push_back(toNarrow(line, CP_ACP)); });
   return lines;
 }
 
 void DravoListFile::writeLines(const std::vector<std::string>& lines) const {
+  std::size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 2;
   std::string text;
+  text.reserve(size);
   for (const std::string& line : lines) {
     text += line;
     text += "\r\n";

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "platform/exceptions.h"
@@ -120,18 +121,26 @@ std::string formatRelayLine(const RelayEntry& entry) {
   const int whole = entry.prefixLength / 8;
   const int rest = entry.prefixLength % 8;
   std::string line;
+  const auto number = [&](long long value, const char* after) {
+    char digits[24];
+    line.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    line += after;
+  };
   int written = 0;
-  for (; written < whole && written < 4; ++written) line += std::to_string(octet(written)) + ".";
+  for (; written < whole && written < 4; ++written) number(octet(written), ".");
   if (rest != 0 && written < 4) {
     const std::uint32_t c = octet(written);
     const std::uint32_t mask = (0xFFu << (8 - rest)) & 0xFF;
-    line += std::to_string(c & mask) + "-" + std::to_string((c | ~mask) & 0xFF) + ".";
+    number(c & mask, "-");
+    number((c | ~mask) & 0xFF, ".");
     ++written;
   }
   for (; written < 4; ++written) line += "*.";
   line.pop_back();
-  const std::wstring block = addressText(entry.ip);
-  return line + relayMarker + std::string(block.begin(), block.end()) + "/" + std::to_string(entry.prefixLength);
+  line += relayMarker;
+  for (int i = 0; i < 4; ++i) number(octet(i), i < 3 ? "." : "/");
+  number(entry.prefixLength, "");
+  return line;
 }
 
 DravoRelayingFile::DravoRelayingFile(const std::wstring& configDirectory)

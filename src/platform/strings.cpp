@@ -1,5 +1,6 @@
 #include "platform/strings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -30,10 +31,22 @@ std::unique_ptr<Char, decltype(&std::free)> allocate(int count) {
   return buffer;
 }
 
+// Code pages in which ASCII stands for itself, so ASCII text needs no system call.
+bool keepsAscii(UINT codePage) { return codePage == CP_ACP || codePage == CP_UTF8; }
+
 }  // namespace
 
-std::string toNarrow(const std::wstring& text, UINT codePage) {
+bool isAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+std::string toNarrow(std::wstring_view text, UINT codePage) {
   if (text.empty()) return {};
+  if (keepsAscii(codePage) && std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; }))
+    return std::string(text.begin(), text.end());
   const int size = static_cast<int>(text.size());
   const int length = WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   if (length == 0)
@@ -43,8 +56,9 @@ std::string toNarrow(const std::wstring& text, UINT codePage) {
   return std::string(buffer.get(), length);
 }
 
-std::wstring toWide(const std::string& text, UINT codePage) {
+std::wstring toWide(std::string_view text, UINT codePage) {
   if (text.empty()) return {};
+  if (keepsAscii(codePage) && isAscii(text)) return std::wstring(text.begin(), text.end());
   const int size = static_cast<int>(text.size());
   const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
   if (length == 0)

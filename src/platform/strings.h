@@ -5,7 +5,11 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
-std::string toNarrow(const std::wstring& text, UINT codePage);
-std::wstring toWide(const std::string& text, UINT codePage);
+// True when every byte is below 0x80: text that every ANSI code page and UTF-8 keep as it is.
+bool isAscii(std::string_view text);
+
+std::string toNarrow(std::wstring_view text, UINT codePage);
+std::wstring toWide(std::string_view text, UINT codePage);
 bool equalsNoCase(const std::wstring& a, const std::wstring& b);

@@ -36,7 +36,17 @@ DWORD VFile::write(const void* buffer, DWORD count, bool mustWriteAll) {
 }
 
 void VFile::readAll(std::string& out) {
+  // Sized from the file and read in large pieces; reading on to the end still takes
+  // whatever the file gained meanwhile.
   out.clear();
-  char chunk[1024];
-  while (const DWORD done = read(chunk, sizeof chunk)) out.append(chunk, done);
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(handle_.get(), &size) && size.QuadPart > 0) out.reserve(static_cast<std::size_t>(size.QuadPart));
+  constexpr DWORD piece = 1 << 20;
+  for (;;) {
+    const std::size_t used = out.size();
+    out.resize(used + piece);
+    const DWORD done = read(out.data() + used, piece);
+    out.resize(used + done);
+    if (done == 0) return;
+  }
 }
