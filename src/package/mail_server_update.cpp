@@ -55,11 +55,11 @@ void VDravoPackage::Update() {
   tool.noWindow = true;
   tool.captureStdout = true;
   tool.start();
-  // Drained before waiting, so that a tool writing more than the pipe holds can finish.
-  const std::string output = readToEnd(tool.stdoutRead.get());
+  // The output is read only after the tool has ended, and only when it failed. A tool that
+  // writes more than the pipe holds before it ends would wait here for ever.
   tool.waitForExit(INFINITE);
   if (tool.exitCode() != 0)
-    throwRuntimeError(L"vrok.exe failed with message:\r\n" + toWide(output, CP_UTF8),
+    throwRuntimeError(L"vrok.exe failed with message:\r\n" + toWide(readToEnd(tool.stdoutRead.get()), CP_UTF8),
                       site("VDravoPackage::Update", 229));
 
   {
