@@ -61,17 +61,12 @@ void DravoListFile::writeLines(const std::vector<std::string>& lines) const {
   file.write(text.data(), static_cast<DWORD>(text.size()));
 }
 
-// Puts the copy back in place of what the failed write left. When the target cannot be
-// removed (another handle holds it open) the write never touched it: the copy goes.
+// Puts the copy back in place of what the failed write left. When that fails too, the
+// copy stays where it is: it may be the only whole version of the file left.
 void DravoListFile::restoreAfterFailedSave(const std::wstring& copy) const noexcept {
   try {
     if (pathExists(path_)) removeFile(path_, true);
     if (!copy.empty()) renameFile(copy, path_);
-    return;
-  } catch (...) {
-  }
-  try {
-    if (!copy.empty() && pathExists(path_)) removeFile(copy, true);
   } catch (...) {
   }
 }

@@ -60,9 +60,10 @@ void DravoMailList::restore(MailStorageReader& storage) {
   }
   const std::wstring relative = defaultListFile(name_, domain_);
   writeMemberFile(resolveListFile(relative, domain_, domainEnabled_), toNarrow(text, CP_ACP));
-  writeProperties(account_, {{listFileProperty(), Variant(relative)}},
-                  [&] { return L"DravoCOM.AccountObject.Save failed to restore mail list. Maillist name " + name_; },
-                  site("Dravo::DravoMailList::restore", __LINE__));
+  // A property set without "Save" is dropped with the account object, so the new list-file
+  // name is saved; restoring names no failure of its own for this save.
+  account_.setProperty(listFileProperty(), Variant(relative));
+  account_.save();
 }
 
 }  // namespace Dravo

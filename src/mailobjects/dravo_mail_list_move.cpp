@@ -51,9 +51,15 @@ void DravoMailList::name(const std::wstring& newName) {
 
 void DravoMailList::domain(const std::wstring& newDomain) {
   // Creating the account records the new domain's state; the object keeps the old
-  // domain's until the move has succeeded.
+  // domain's until the move has succeeded, also when the new domain cannot be opened.
   const bool oldDomainEnabled = domainEnabled_;
-  AccountObject moved = createNewAccount(name_, newDomain);
+  AccountObject moved;
+  try {
+    moved = createNewAccount(name_, newDomain);
+  } catch (...) {
+    domainEnabled_ = oldDomainEnabled;
+    throw;
+  }
   const bool newDomainEnabled = domainEnabled_;
   domainEnabled_ = oldDomainEnabled;
   copyListProperties(account_, moved);

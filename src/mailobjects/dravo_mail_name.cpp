@@ -90,10 +90,9 @@ void DravoMailName::postbox(bool on) {
   const wchar_t* from = on ? L"U_RemoteAddress" : L"U_ForwardTo";
   const wchar_t* to = on ? L"U_ForwardTo" : L"U_RemoteAddress";
   account_.setProperty(L"U_UseRemoteAddress", Variant::ofBool(!on));
-  writeProperties(account_,
-                  {{L"U_UseRemoteAddress", Variant::ofInt(on ? 0 : 1)},
-                   {to, Variant(account_.getString(from))},
-                   {from, Variant(L"")}},
+  account_.setProperty(L"U_UseRemoteAddress", Variant::ofInt(on ? 0 : 1));
+  const std::wstring forwards = account_.getString(from);
+  writeProperties(account_, {{to, Variant(forwards)}, {from, Variant(L"")}},
                   [] { return fixed(L"DravoCOM.AccountObject.Save failed to change postbox status"); },
                   site("Dravo::DravoMailName::postbox", __LINE__));
 }

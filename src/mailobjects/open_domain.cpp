@@ -9,11 +9,12 @@ DomainObject openDomain(ApiObject api, const std::wstring& name, bool& enabled) 
   enabled = true;
   const Variant result = api.openDomain(name);
   if (api.lastErr() < 0) {
-    enabled = false;
-    return openChild<DomainObject>(
+    DomainObject disabled = openChild<DomainObject>(
         api, [&] { return api.openDomain(serverDomainName(name, false)); },
         [&] { return L"DravoCOM.APIObject.OpenDomain failed for name=" + withUnicodeForm(name); },
         site("Dravo::openDomain", __LINE__));
+    enabled = false;  // only once the domain was found under its disabled name
+    return disabled;
   }
   return attachChild<DomainObject>(result);
 }

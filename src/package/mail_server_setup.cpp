@@ -8,7 +8,6 @@
 #include "platform/config_key.h"
 #include "platform/exceptions.h"
 #include "platform/file_name.h"
-#include "platform/log_manager.h"
 #include "platform/registry.h"
 #include "platform/system_paths.h"
 #include "automation/server_directories.h"
@@ -32,7 +31,8 @@ bool hasSpamEngine(const std::wstring& version) {
 }
 
 // Event logging on, a message size limit in force and the spam engine off where there is one.
-void configureForPanel(const std::wstring& version) {
+// The version is asked of the panel only once the other settings are written.
+void configureForPanel(VPackage& package) {
   Dravo::ApiObject api;
   api.setProperty(L"C_Config_EventLog_SMTP", Variant::ofInt(3));
   api.setProperty(L"C_Config_EventLog_POP3", Variant::ofInt(3));
@@ -40,23 +40,11 @@ void configureForPanel(const std::wstring& version) {
     api.setProperty(L"C_Config_Exchange_MaxData", Variant::ofInt(1));
     api.setProperty(L"C_Config_Exchange_MaxDataSize", Variant::ofInt(5120000));
   }
-  if (hasSpamEngine(version)) api.setProperty(L"C_SpamEngine", Variant::ofInt(0));
+  if (hasSpamEngine(package.GetVersion())) api.setProperty(L"C_SpamEngine", Variant::ofInt(0));
   api.updateConfiguration();
   api.save();
   if (api.lastErr() < 0)
     throwRuntimeError(L"Can't setup Dravo Mail Server for use with Vanto", site("VDravoPackage::setupMailServer", 263));
-}
-
-// A service that stopped again while starting can leave no error code behind, so the
-// outcome is also read from the service itself.
-bool started(const std::wstring& name) {
-  try {
-    return service::startService(name.c_str(), nullptr, nullptr) == 0 &&
-           service::effStatus(name.c_str(), nullptr, nullptr) == 0;
-  } catch (const vexception& error) {
-    LogManager::instance().log(3, error);
-    return false;
-  }
 }
 
 }  // namespace
@@ -68,17 +56,16 @@ void VDravoPackage::setupMailServer() {
   const TemplateVariables variables{{L"filter-dll-path", panelProgramDir() + L"\\dravomailfilter.dll"}};
   installStaticFilters(VFileName::combine(panelAdminDir(), L"conf\\staticfilters.dat"),
                        Dravo::configPath() + L"staticfilters.dat", variables);
-  configureForPanel(GetVersion());
+  configureForPanel(*this);
 
-  const LONG written = registry::write(HKEY_LOCAL_MACHINE, configKeyPath, L"MAIL_PROVIDERW_DLL", moduleName(module_));
-  if (written != ERROR_SUCCESS)
-    throwOsError(L"write MAIL_PROVIDERW_DLL", static_cast<std::uint32_t>(written),
-                 site("VDravoPackage::setupMailServer", 281));
+  // Its result is not looked at: a registration that could not be written does not fail the setup.
+  registry::write(HKEY_LOCAL_MACHINE, configKeyPath, L"MAIL_PROVIDERW_DLL", moduleName(module_));
 
   std::wstring failures;
   for (const std::wstring& name : services) {
     service::changeStartType(SERVICE_AUTO_START, name.c_str(), nullptr, nullptr);
-    if (!started(name)) failures += L"Start service failed for " + name + L"\r\n";
+    if (service::startService(name.c_str(), nullptr, nullptr) != 0)
+      failures += L"Start service failed for " + name + L"\r\n";
   }
   if (!failures.empty()) throwRuntimeError(failures, site("VDravoPackage::setupMailServer", 298));
 }
@@ -87,14 +74,8 @@ void VDravoPackage::removeMailServer() {
   std::wstring failures;
   for (const std::wstring& name : mailServerServices(*host_)) {
     service::changeStartType(SERVICE_DEMAND_START, name.c_str(), nullptr, nullptr);
-    DWORD result = 0;
-    try {
-      result = service::controlService(SERVICE_CONTROL_STOP, name.c_str(), nullptr, nullptr);
-    } catch (const vexception& error) {
-      LogManager::instance().log(3, error);
-      result = 1;
-    }
-    if (result != 0) failures += L"Stop service failed for " + name + L"\r\n";
+    if (service::controlService(SERVICE_CONTROL_STOP, name.c_str(), nullptr, nullptr) != 0)
+      failures += L"Stop service failed for " + name + L"\r\n";
   }
   if (!failures.empty()) throwRuntimeError(failures, site("VDravoPackage::removeMailServer", 320));
 }

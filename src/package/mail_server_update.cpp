@@ -15,21 +15,28 @@
 
 namespace {
 
-// Everything the child wrote until it closed its end, read in blocks of 1024 bytes.
-std::string readToEnd(HANDLE pipe) {
-  std::string text;
-  char block[1024];
+constexpr DWORD outputPollMs = 50;
+
+// What the tool has written so far: only what already waits in the pipe is taken, so
+// the read never blocks, even when a program the tool started still holds the pipe open.
+void takeWaitingOutput(HANDLE pipe, std::string& text) {
   for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(pipe, block, sizeof block, &read, nullptr)) {
+    DWORD waiting = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &waiting, nullptr)) {
       const DWORD error = GetLastError();
-      if (error == ERROR_BROKEN_PIPE) break;
+      if (error == ERROR_BROKEN_PIPE) return;
       throwOsError(L"Read output of vrok.exe", error, site("VDravoPackage::Update", 214));
     }
-    if (read == 0) break;
-    text.append(block, read);
+    if (waiting == 0) return;
+    const std::size_t used = text.size();
+    text.resize(used + waiting);
+    DWORD read = 0;
+    if (!ReadFile(pipe, text.data() + used, waiting, &read, nullptr)) {
+      text.resize(used);
+      throwOsError(L"Read output of vrok.exe", GetLastError(), site("VDravoPackage::Update", 214));
+    }
+    text.resize(used + read);
   }
-  return text;
 }
 
 }  // namespace
@@ -54,12 +61,15 @@ void VDravoPackage::Update() {
   tool.noWindow = true;
   tool.captureStdout = true;
   tool.start();
-  // Drained before waiting, so that a tool writing more than the pipe holds can finish.
-  const std::string output = readToEnd(tool.stdoutRead.get());
-  tool.waitForExit(INFINITE);
-  if (tool.exitCode() != 0)
-    throwRuntimeError(L"vrok.exe failed with message:\r\n" + toWide(output, CP_UTF8),
-                      site("VDravoPackage::Update", 229));
+  // The update waits for the tool without a time limit. Meanwhile what the tool writes is
+  // taken from the pipe, so that a tool writing more than the pipe holds can end; the
+  // output counts only when the tool failed.
+  std::string output;
+  while (!tool.waitForExit(outputPollMs)) takeWaitingOutput(tool.stdoutRead.get(), output);
+  if (tool.exitCode() != 0) {
+    takeWaitingOutput(tool.stdoutRead.get(), output);
+    throwRuntimeError(L"vrok.exe failed with message:\r\n" + toWide(output, CP_UTF8), site("VDravoPackage::Update", 229));
+  }
 
   {
     // The tool changed the configuration behind the server's back: make it read it again.

@@ -81,8 +81,8 @@ void moveEntries(const std::wstring& source, const std::wstring& target, Moved& 
       moved.files.push_back(name);
     }
   }
-  finder.close();
   if (!isPrefixOf(source, target)) removeDir(source, true);
+  finder.close();
 }
 
 // Puts back what was moved, as far as it goes; failures here are not reported.

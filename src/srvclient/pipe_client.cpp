@@ -86,7 +86,7 @@ std::unique_ptr<vserializer::buffer> client::attempt(const GUID& request, const 
   DWORD got = 0;
   if (!ReadFile(handle_.get(), &length, sizeof length, &got, nullptr))
     throwOsError(L"Read response len from pipe", GetLastError(), site("vpipechannel::client::query", 227));
-  if (got != sizeof length || length > maxResponseLength)
+  if (got != sizeof length)
     throwRuntimeError(L"Response from pipe have invalid format", site("vpipechannel::client::query", 229));
 
   vserializer::Block payload;

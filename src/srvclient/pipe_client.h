@@ -13,10 +13,6 @@
 
 namespace vpipechannel {
 
-// Answers longer than this are refused before anything is allocated for them: the
-// service's answers are a few strings, and a broken length must not claim gigabytes.
-constexpr std::uint32_t maxResponseLength = 16u * 1024 * 1024;
-
 class client {
  public:
   client(std::wstring pipeName, bool connectNow);

@@ -46,7 +46,7 @@ void buffer::writeUint32(std::uint32_t value) { append(sizeof value, &value, fal
 
 void buffer::read(std::uint32_t count, void* destination) {
   if (std::uint64_t{position_} + count > size_)
-    throw invalidprotocol(L"Unexpected end of data when read from serializer.", site("vserializer::read", 112));
+    throw invalidprotocol(L"Unexpected end of data when read from serializer.");
   if (count) std::memcpy(destination, data_.get() + position_, count);
   position_ += count;
 }
@@ -57,20 +57,16 @@ Block buffer::readBlob(std::uint32_t& length, bool insideErrorReply) {
   read(sizeof length, &length);
   if (length == errorReplyMarker) {
     // An error message that is itself an error reply is broken: it cannot nest.
-    if (insideErrorReply)
-      throw invalidprotocol(L"Unexpected end of data when read from serializer.", site("vserializer::readBlob", 131));
+    if (insideErrorReply) throw invalidprotocol(L"Unexpected end of data when read from serializer.");
     std::wstring message;
     try {
       message = readString(true);
     } catch (...) {
-      throw invalidprotocol(L"Double exception on read from serializer", site("vserializer::readBlob", 137));
+      throw invalidprotocol(L"Double exception on read from serializer");
     }
-    throw vexception(message, site("vserializer::readBlob", 139));
+    throw vexception(message);
   }
   if (length == 0) return nullptr;
-  // A length beyond the received bytes cannot be satisfied: refuse it before allocating.
-  if (std::uint64_t{position_} + length > size_)
-    throw invalidprotocol(L"Unexpected end of data when read from serializer.", site("vserializer::read", 112));
   Block block(static_cast<unsigned char*>(std::malloc(length)));
   if (!block) throwOutOfMemory();
   read(length, block.get());
@@ -83,13 +79,11 @@ std::wstring buffer::readString(bool insideErrorReply) {
   // A buffer that received nothing has no string in it; a string blob needs at least its
   // character-size byte.
   if (!data_)
-    throw invalidprotocol(L"Unexpected end of data when read C-string from serializer.",
-                          site("vserializer::readString", 160));
+    throw invalidprotocol(L"Unexpected end of data when read C-string from serializer.");
   std::uint32_t length = 0;
   const Block block = readBlob(length, insideErrorReply);
   if (!block)
-    throw invalidprotocol(L"Invalid Protocol when read C-string from serializer.",
-                          site("vserializer::readString", 164));
+    throw invalidprotocol(L"Invalid Protocol when read C-string from serializer.");
   const unsigned char charSize = block.get()[0];
   const char* text = reinterpret_cast<const char*>(block.get() + 1);
   if (charSize == 2) {
@@ -98,8 +92,7 @@ std::wstring buffer::readString(bool insideErrorReply) {
     return result;
   }
   if (charSize == 1) return toWide(std::string(text, length - 1), CP_ACP);
-  throw invalidprotocol(L"Unsupported char size when read C-string from serializer.",
-                        site("vserializer::readString", 172));
+  throw invalidprotocol(L"Unsupported char size when read C-string from serializer.");
 }
 
 }  // namespace vserializer

@@ -69,7 +69,7 @@ class PrivateTemp {
 };
 
 // A save that succeeds replaces the content; one that fails keeps the old file. Neither
-// leaves a temporary copy.
+// leaves a temporary copy, unless the copy could not be put back.
 class SafeSave : public ::testing::Test {
  protected:
   void SetUp() override { filter.addRestrictedDomain(L"new.example"); }
@@ -86,12 +86,19 @@ TEST_F(SafeSave, SuccessReplacesContent) {
   EXPECT_EQ(ScratchDir::content(path), "0:old.example\r\n0:new.example\r\n");
 }
 
-TEST_F(SafeSave, TargetLockedByAnotherHandleKeepsOldContent) {
-  FileHandle lock(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+// A reader that shares the file only with other readers: the copy is made, the write and the
+// removal that would put the copy back are refused.
+TEST_F(SafeSave, TargetHeldByAReaderKeepsOldContentAndTheCopyThatCouldNotGoBack) {
+  FileHandle lock(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(lock);
   EXPECT_THROW(filter.safeSave(), vosexception);
   lock.reset();
   EXPECT_EQ(ScratchDir::content(path), "0:old.example\r\n");
+  std::vector<std::wstring> copies = tempCopies();
+  ASSERT_EQ(copies.size(), before.size() + 1) << "the target could not be removed to put the copy back";
+  const std::wstring copy = dir / (L"temp\\" + copies.back());
+  EXPECT_EQ(ScratchDir::content(copy), "0:old.example\r\n");
+  DeleteFileW(copy.c_str());
 }
 
 TEST_F(SafeSave, TargetMadeADirectoryFails) {

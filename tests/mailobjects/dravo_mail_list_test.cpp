@@ -87,6 +87,15 @@ TEST_F(MailListTest, RenameTakesTheDefaultListFileAlongAndLeavesAnother) {
 
 TEST_F(MailListTest, MoveCarriesPropertiesAndTheListFileAlsoIntoADisabledDomain) {
   list.addMember(L"a@x.org");
+  // A move to a domain that is not there fails and leaves the list where it was, its list
+  // file found as before, from an enabled and from a disabled domain.
+  const auto failedMoveKeepsTheList = [&] {
+    EXPECT_EQ(raised([&] { list.domain(L"missing.org"); }),
+              L"Run-Time error: DravoCOM.APIObject.OpenDomain failed for name=missing.org [missing.org]"
+              L" @ Dravo::openDomain");
+    EXPECT_EQ(membersOf(list), StringList{L"a@x.org"}) << "in " << testing::PrintToString(list.domain());
+  };
+  failedMoveKeepsTheList();
   DravoAccount(L"news", L"example.com").setStrProp(L"M_ListSubject", L"[news]");
   list.domain(L"other.org");
   DravoAccount moved(L"news", L"other.org");
@@ -100,6 +109,7 @@ TEST_F(MailListTest, MoveCarriesPropertiesAndTheListFileAlsoIntoADisabledDomain)
   list.domain(L"third.net");
   EXPECT_EQ(fileBytes(configDir(L"third.net.d\\news.txt")), "a@x.org\r\n");
   EXPECT_EQ(listFile(L"news", L"third.net"), L"third.net\\news.txt");
+  failedMoveKeepsTheList();
 }
 
 TEST_F(MailListTest, FailuresNameTheListAndLeaveFilesOnDisk) {

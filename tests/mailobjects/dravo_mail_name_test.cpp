@@ -29,7 +29,16 @@ TEST_F(MailNameTest, PostboxSwitchMovesTheForwardingListAndTheLastAliasStays) {
   mail.addForward(L"a@x.org");
   const auto forwards = [] { return properties(L"info", L"example.com", {L"U_ForwardTo", L"U_RemoteAddress"}); };
   EXPECT_EQ(forwards(), L"|a@x.org;a@x.org") << "no test for duplicates";
+  server.clearJournal();
   mail.postbox(true);
+  std::vector<std::wstring> calls = server.calls();
+  std::erase_if(calls, [](const std::wstring& call) { return call.find(L"GetIDsOfNames") != std::wstring::npos; });
+  EXPECT_EQ(calls, (std::vector<std::wstring>{
+                       L"Account.GetProperty(U_UseRemoteAddress)", L"Account.SetProperty(U_UseRemoteAddress, bool:0)",
+                       L"Account.SetProperty(U_UseRemoteAddress, int:0)", L"Account.GetProperty(U_RemoteAddress)",
+                       L"Account.SetProperty(U_ForwardTo, a@x.org;a@x.org)", L"Account.SetProperty(U_RemoteAddress, )",
+                       L"Account.Save()", L"Account.LastErr()"}))
+      << "the switch is written before the list is read";
   EXPECT_EQ(forwards(), L"a@x.org;a@x.org|");
   mail.delForward(L"a@x.org");
   mail.postbox(false);

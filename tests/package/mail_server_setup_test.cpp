@@ -12,11 +12,13 @@
 #include "package/panel_standin.h"
 #include "platform/config_key.h"
 #include "platform/exceptions.h"
+#include "platform/import_patch.h"
 #include "platform/registry.h"
 #include "platform/system_paths.h"
 #include "provider/dravo_provider.h"
 #include "provider/mail_server_host.h"
 #include "platform/service_control.h"
+#include "services/fake_clock.h"
 #include "services/test_service.h"
 #include "support/standin_server.h"
 
@@ -33,6 +35,43 @@ std::wstring registeredModule() {
 
 void forgetRegisteredModule() { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, configKeyPath, L"MAIL_PROVIDERW_DLL"); }
 
+// The package's real surroundings; what the mail server had been told when the panel was
+// asked for the server's version is kept.
+struct WatchedHost : PackageHost {
+  explicit WatchedHost(const StandinServer& server) : server(server) {}
+  std::wstring componentInfo(const std::wstring& package, std::uint32_t kind) override {
+    if (kind == 1) callsBeforeVersion = server.calls();
+    return real->componentInfo(package, kind);
+  }
+  bool internalAntivirus() override { return real->internalAntivirus(); }
+  void internalAntivirus(bool on) override { real->internalAntivirus(on); }
+  bool internalSpamAssassin() override { return real->internalSpamAssassin(); }
+  void internalSpamAssassin(bool on) override { real->internalSpamAssassin(on); }
+  void mailServerVersion(int& major, int& minor, int& build) override { real->mailServerVersion(major, minor, build); }
+  MailProviderPtr provider() override { return real->provider(); }
+  const StandinServer& server;
+  const std::unique_ptr<PackageHost> real = makeMailServerHost();
+  Calls callsBeforeVersion;
+};
+
+// While it lives, this program cannot create or open the key of the panel's configuration for writing.
+class ConfigKeyRefused {
+ public:
+  ConfigKeyRefused() {
+    real = reinterpret_cast<decltype(real)>(
+        patchImport("advapi32.dll", "RegCreateKeyExW", reinterpret_cast<void*>(&create)));
+  }
+  ~ConfigKeyRefused() { patchImport("advapi32.dll", "RegCreateKeyExW", reinterpret_cast<void*>(real)); }
+
+ private:
+  static LONG WINAPI create(HKEY root, const wchar_t* path, DWORD reserved, wchar_t* type, DWORD options, REGSAM access,
+                            SECURITY_ATTRIBUTES* security, HKEY* key, DWORD* disposition) {
+    if (path && _wcsicmp(path, configKeyPath) == 0) return ERROR_ACCESS_DENIED;
+    return real(root, path, reserved, type, options, access, security, key, disposition);
+  }
+  static inline decltype(&RegCreateKeyExW) real = nullptr;
+};
+
 class MailServerPackage : public StandinTest {
  protected:
   explicit MailServerPackage(const std::wstring& version = L"7.6.1") : panel(version) {}
@@ -43,7 +82,9 @@ class MailServerPackage : public StandinTest {
       stopAndAwait(name);
     }
     forgetRegisteredModule();
-    package = new VDravoPackage(GetModuleHandleW(nullptr), makeMailServerHost());
+    auto watched = std::make_unique<WatchedHost>(server);
+    host = watched.get();
+    package = new VDravoPackage(GetModuleHandleW(nullptr), std::move(watched));
   }
   void TearDown() override {
     package->release();
@@ -57,9 +98,10 @@ class MailServerPackage : public StandinTest {
   }
 
   // The configuration changes the package made, in order.
-  Calls configurationWrites() const {
+  Calls configurationWrites() const { return configurationWrites(server.calls()); }
+  static Calls configurationWrites(const Calls& calls) {
     Calls writes;
-    for (const std::wstring& call : server.calls())
+    for (const std::wstring& call : calls)
       if (call.rfind(L"API.SetProperty(", 0) == 0 || call.rfind(L"API.UpdateConfiguration(", 0) == 0 ||
           call.rfind(L"API.Save(", 0) == 0)
         writes.push_back(call);
@@ -80,6 +122,7 @@ class MailServerPackage : public StandinTest {
 
   PanelStandin panel;
   Dravo::DravoProvider provider;
+  WatchedHost* host = nullptr;
   VPackage* package = nullptr;
 };
 
@@ -89,11 +132,17 @@ class MailServerPackageLimited : public MailServerPackage {
 };
 
 // Services and the registered module after setup and removal are pinned by the host-side
-// conformance program; here the filter file, its backup and the server's settings.
-TEST_F(MailServerPackage, SetupInstallsFiltersAndSetsTheServer) {
+// conformance program; here the filter file, its backup and the server's settings, and that
+// a registration that cannot be written fails nothing.
+TEST_F(MailServerPackage, SetupInstallsFiltersAndSetsTheServerAlsoWhenItCannotBeRegistered) {
   std::ofstream(configFile(L"staticfilters.dat").c_str(), std::ios::binary) << "previous";
   server.clearJournal();
-  package->Configure(true);
+  {
+    const ConfigKeyRefused refused;
+    EXPECT_NO_THROW(package->Configure(true));
+  }
+  EXPECT_EQ(registeredModule(), L"");
+  expectServices(SERVICE_AUTO_START, SERVICE_RUNNING);
   const std::wstring dll = panel.root() + L"\\admin\\bin\\dravomailfilter.dll";
   const std::string installed = ScratchDir::content(configFile(L"staticfilters.dat"));
   EXPECT_NE(installed.find("Library=" + std::string(dll.begin(), dll.end()) + "\r\n"), std::string::npos) << installed;
@@ -105,6 +154,11 @@ TEST_F(MailServerPackage, SetupInstallsFiltersAndSetsTheServer) {
                                           L"API.SetProperty(C_Config_Exchange_MaxDataSize, int:5120000)",
                                           L"API.SetProperty(C_SpamEngine, int:0)", L"API.UpdateConfiguration()",
                                           L"API.Save()"}));
+  EXPECT_EQ(configurationWrites(host->callsBeforeVersion),
+            (Calls{L"API.SetProperty(C_Config_EventLog_SMTP, int:3)", L"API.SetProperty(C_Config_EventLog_POP3, int:3)",
+                   L"API.SetProperty(C_Config_Exchange_MaxData, int:1)",
+                   L"API.SetProperty(C_Config_Exchange_MaxDataSize, int:5120000)"}))
+      << "the version is asked once the other settings are written";
   package->Configure(false);
   EXPECT_EQ(ScratchDir::content(configFile(L"staticfilters.dat")), installed) << "removal leaves it";
 }
@@ -121,11 +175,15 @@ TEST_F(MailServerPackageLimited, SetupKeepsALimitInForceAndTheSpamEngineOfOlderS
 
 TEST_F(MailServerPackage, SetupFailuresAreCollectedOrStopEarly) {
   {
-    SCOPED_TRACE("two services refusing to start");
-    ServiceBehaviour refusing;
-    refusing.refuseStart = 3;
-    setBehaviour(L"DravoSMTP", refusing);
-    setBehaviour(L"DravoPOP3", refusing);
+    // A start is judged by its result: a start that stalls ends in the time-out code.
+    SCOPED_TRACE("two services whose start stalls");
+    ServiceBehaviour stalling;
+    stalling.startDelay = 3600000;
+    stalling.startStall = 1;
+    setBehaviour(L"DravoSMTP", stalling);
+    setBehaviour(L"DravoPOP3", stalling);
+    const FakeClock clock;  // the waits for the stalled starts pass in moments
+    ASSERT_TRUE(clock.active());
     EXPECT_EQ(failureOf([&] { package->Configure(true); }),
               L"Run-Time error: Start service failed for DravoSMTP\r\nStart service failed for DravoPOP3\r\n");
     expectServices(SERVICE_AUTO_START, SERVICE_RUNNING, {L"DravoControl"});  // every service was tried
@@ -162,14 +220,18 @@ TEST_F(MailServerPackage, FailedUpdateKeepsTheArchiveAndTheNextRestoresIt) {
   EXPECT_EQ(failureOf([&] { package->Update(); }),
             L"Run-Time error: vrok.exe failed with message:\r\nPr\u00fcfung fehlgeschlagen: \u201cdomains\u201d\r\n"
             L"Zeile 2\r\n");
+  // Far more than a pipe holds: the tool can only end if the update takes its output meanwhile.
+  panel.toolAnswers(2, std::string(300000, 'x'));
+  EXPECT_EQ(failureOf([&] { package->Update(); }),
+            L"Run-Time error: vrok.exe failed with message:\r\n" + std::wstring(300000, L'x'));
   EXPECT_TRUE(ScratchDir::exists(panel.path(L"tmp\\_MailArchive\\info.xml")));
   EXPECT_EQ(server.count(L"API.Done()"), 0u);
 
-  panel.toolAnswers(0, "");
+  panel.toolAnswers(0, "all well");
   server.clearJournal();
   package->Update();
   const std::string runs = panel.toolLog();
-  EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), 2) << runs;
+  EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), 3) << runs;
   EXPECT_EQ(provider.maxLetterSize(), 4321);
   EXPECT_FALSE(ScratchDir::exists(panel.path(L"tmp\\_MailArchive"))) << "consumed";
   const Calls calls = server.calls();

@@ -1,4 +1,5 @@
 #include "caught.h"
+#include "import_patch.h"
 #include "platform/rename_dir.h"
 #include "platform/vfile.h"
 #include "scratch_dir.h"
@@ -7,6 +8,29 @@
 namespace {
 
 using Tree = std::vector<std::wstring>;
+
+// While it lives: the folders this program removes and the enumerations it closes, in order.
+class RemovalsAndCloses {
+ public:
+  RemovalsAndCloses() {
+    calls.clear();
+    realRemove = reinterpret_cast<decltype(realRemove)>(
+        patchImport("kernel32.dll", "RemoveDirectoryW", reinterpret_cast<void*>(&removed)));
+    realClose = reinterpret_cast<decltype(realClose)>(
+        patchImport("kernel32.dll", "FindClose", reinterpret_cast<void*>(&closed)));
+  }
+  ~RemovalsAndCloses() {
+    patchImport("kernel32.dll", "RemoveDirectoryW", reinterpret_cast<void*>(realRemove));
+    patchImport("kernel32.dll", "FindClose", reinterpret_cast<void*>(realClose));
+  }
+  static inline std::vector<std::wstring> calls;
+
+ private:
+  static BOOL WINAPI removed(const wchar_t* path) { return calls.push_back(path), realRemove(path); }
+  static BOOL WINAPI closed(HANDLE find) { return calls.push_back(L"FindClose"), realClose(find); }
+  static inline decltype(&RemoveDirectoryW) realRemove = nullptr;
+  static inline decltype(&FindClose) realClose = nullptr;
+};
 
 class RenameDir : public ::testing::Test {
  protected:
@@ -35,10 +59,16 @@ TEST_F(RenameDir, MovesPlainlyIntoAnExistingFolderOrIntoItsOwnSubfolder) {
   renameDir(source, free, false);
   EXPECT_TRUE(!ScratchDir::exists(source) && ScratchDir::tree(free) == sourceTree);
   EXPECT_EQ(ScratchDir::content(free + L"\\sub\\deeper\\d.txt"), "D");
-  // Replacing an existing folder moves every entry into it.
+  // Replacing an existing folder moves every entry into it; the emptied source is removed
+  // before the walk over its entries is closed.
   fill();
   scratch.file(L"existing\\keep.txt", "K");
-  renameDir(source, existing, true);
+  {
+    const RemovalsAndCloses order;
+    renameDir(source, existing, true);
+    ASSERT_GE(order.calls.size(), 2u);
+    EXPECT_EQ(Tree(order.calls.end() - 2, order.calls.end()), (Tree{source, L"FindClose"}));
+  }
   EXPECT_FALSE(ScratchDir::exists(source));
   EXPECT_EQ(ScratchDir::tree(existing), (Tree{L"a.txt", L"b.txt", L"keep.txt", L"sub\\", L"sub\\c.txt", L"sub\\deeper\\",
                                               L"sub\\deeper\\d.txt"}));
