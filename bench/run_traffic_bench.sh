@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The traffic reader against its floor (line counting of the same files) and against a
-# plain script of the same rules, on generated logs of each size given in megabytes.
+# The traffic reader against its floor (line counting of the same files) and against two
+# plain scripts of the same rules (Python and mawk), on generated logs of each size given
+# in megabytes. Every result is checked against the generator's totals.
 # Usage: bench/run_traffic_bench.sh [MEGABYTES...]   (default: 10 100 1000)
 # BUILD_DIR (default build/x86_64) holds bin/traffic_bench.exe and the Wine prefix;
 # WORK_DIR (default a fresh folder under /tmp) receives the logs, one size at a time.
@@ -17,8 +18,20 @@ bench() {
   "$top/scripts/wine-run.sh" /usr/lib/wine/wine64 "$build/wineprefix" "$build/bin/traffic_bench.exe" "$@" | tr -d '\r'
 }
 
-printf '%8s %10s %8s %9s %9s %10s %13s %14s %8s\n' MB lines "floor s" "module s" "script s" lines/s \
-  module/floor script/module "peak MB"
+# mawk's run: its seconds, then MISMATCH unless its totals and finished files are the generator's.
+run_mawk() {
+  local logs=$1 began ended out
+  began=$(date +%s.%N)
+  out=$(LC_ALL=C mawk -f "$top/bench/traffic_script.awk" "$logs.expected" $(LC_ALL=C ls -d "$logs"/*))
+  ended=$(date +%s.%N)
+  awk -v a="$began" -v b="$ended" 'BEGIN { printf "%.3f\n", b - a }'
+  [ "$(sed -n 's/^lines=//p' <<<"$out")" = "$lines" ] || echo "mawk lines differ"
+  cmp -s <(grep -E '^(day|finished) ' "$logs.expected" | sort) <(grep -E '^(day|finished) ' <<<"$out" | sort) ||
+    echo "mawk MISMATCH"
+}
+
+printf '%8s %10s %8s %9s %9s %8s %10s %13s %14s %12s %8s\n' MB lines "floor s" "module s" "python s" "mawk s" \
+  lines/s module/floor python/module mawk/module "peak MB"
 for size in "${sizes[@]}"; do
   logs="$work/$size"
   windows="Z:${logs//\//\\}\\"
@@ -29,10 +42,13 @@ for size in "${sizes[@]}"; do
   script_s=$(sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$script")
   [[ $script == *MISMATCH* ]] && mismatch="$mismatch script MISMATCH"
   [ "$(sed -n 's/^lines=\([0-9]*\).*/\1/p' <<<"$script")" = "$lines" ] || mismatch="$mismatch script lines differ"
-  awk -v mb="$mb" -v lines="$lines" -v floor="$floor" -v module="$module" -v script="$script_s" -v rate="$rate" \
-    -v peak="$peak" -v note="$mismatch" 'BEGIN {
-      printf "%8s %10s %8.2f %9.2f %9.2f %10.0f %13.2f %14.1f %8s %s\n",
-             mb, lines, floor, module, script, rate, module / floor, script / module, peak, note }'
+  mawk_run=$(run_mawk "$logs")
+  mawk_s=$(head -n 1 <<<"$mawk_run")
+  mismatch="$mismatch $(tail -n +2 <<<"$mawk_run" | tr '\n' ' ')"
+  awk -v mb="$mb" -v lines="$lines" -v floor="$floor" -v module="$module" -v script="$script_s" -v mawk_s="$mawk_s" \
+    -v rate="$rate" -v peak="$peak" -v note="$mismatch" 'BEGIN {
+      printf "%8s %10s %8.2f %9.2f %9.2f %8.2f %10.0f %13.2f %14.1f %12.1f %8s %s\n",
+             mb, lines, floor, module, script, mawk_s, rate, module / floor, script / module, mawk_s / module, peak, note }'
   rm -rf "$logs" "$logs.expected"
 done
 [ -n "${WORK_DIR:-}" ] || rmdir "$work"

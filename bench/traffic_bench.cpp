@@ -1,5 +1,5 @@
 // Time and memory to aggregate generated log directories of growing size, against a
-// floor: counting the lines of the same files with the same buffered text-mode reads.
+// floor: reading the same files in large blocks and counting their line ends.
 // Usage: traffic_bench [MEGABYTES...]       generate, measure and delete each size (default: 10 100)
 //        traffic_bench generate DIR MEGABYTES  write logs to DIR and their totals to DIR.expected
 //        traffic_bench measure DIR             measure DIR against DIR.expected
@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <fstream>
 #include <string>
@@ -29,20 +30,26 @@ double seconds(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The floor: every file read with ReadFile into one large buffer and its line ends counted
+// with memchr, nothing else.
 std::uint64_t countLines(const std::wstring& directory) {
   std::uint64_t lines = 0;
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW((directory + L"*.*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return 0;
-  std::string line;
+  std::vector<char> buffer(1 << 20);
   do {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    const std::wstring path = directory + data.cFileName;
-    std::vector<char> buffer(64 * 1024);  // as the reader's
-    std::ifstream stream;
-    stream.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    stream.open(std::string(path.begin(), path.end()));
-    while (std::getline(stream, line)) ++lines;
+    const HANDLE file = CreateFileW((directory + data.cFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) continue;
+    DWORD got = 0;
+    while (ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got > 0) {
+      for (const char *at = buffer.data(), *end = at + got; (at = static_cast<const char*>(std::memchr(at, '\n', end - at)));
+           ++at)
+        ++lines;
+    }
+    CloseHandle(file);
   } while (FindNextFileW(find, &data));
   FindClose(find);
   return lines;
