@@ -15,11 +15,12 @@
 
 class LogDir {
  public:
-  LogDir() {
+  // Under the temporary folder, or under `root` (ending in a backslash) when given.
+  explicit LogDir(std::wstring root = {}) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     static int counter = 0;
-    path_ = std::wstring(temp) + L"traffic-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+    path_ = (root.empty() ? std::wstring(temp) : root) + L"traffic-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
             std::to_wstring(++counter) + L"\\";
     makeDirs(path_);
   }
