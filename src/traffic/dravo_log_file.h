@@ -42,6 +42,19 @@ class DravoLogFile {
     std::wstring word(std::size_t n) const;
   };
 
+  // A parsed line whose fields point into the line's text or into the parser that made
+  // it; what the traffic readers use, so that reading a line copies nothing.
+  template <class Char>
+  struct LineView {
+    std::basic_string_view<Char> address;
+    std::uint32_t sessionId = 0;
+    SYSTEMTIME time{};
+    std::basic_string_view<Char> eighthField;
+    bool clientSession = false;
+    Direction direction = noDirection;
+    std::basic_string_view<Char> text;  // the words after the markers, joined by single blanks
+  };
+
   struct LogLine {
     std::wstring address;
     std::uint32_t sessionId = 0;
@@ -51,6 +64,31 @@ class DravoLogFile {
 
     void parse(const LogTokens& tokens);
     void parse(std::span<const std::wstring_view> tokens);
+    LineView<wchar_t> view() const;
+  };
+
+  // Parses raw lines (without their line end) into views, keeping its buffers from line to
+  // line. An ASCII line is parsed as it is, since ASCII reads the same in every ANSI code
+  // page; any other line is converted from the ANSI code page first. A malformed line
+  // raises. `use` receives a LineView<char> or a LineView<wchar_t>, valid during the call.
+  class LineParser {
+   public:
+    template <class Use>
+    void parse(std::string_view raw, Use&& use) {
+      if (parseAscii(raw)) use(narrow_);
+      else use(parseConverted(raw));
+    }
+
+   private:
+    bool parseAscii(std::string_view raw);
+    const LineView<wchar_t>& parseConverted(std::string_view raw);
+
+    std::vector<std::string_view> narrowTokens_;
+    std::string narrowText_;
+    LineView<char> narrow_;
+    std::wstring wideLine_, wideText_;
+    LogTokenViews wideTokens_;
+    LineView<wchar_t> wide_;
   };
 
   // Reads and parses the next line on each step; ends at end of file, at a read
@@ -76,8 +114,7 @@ class DravoLogFile {
 
     std::istream* stream_ = nullptr;
     std::string raw_;
-    std::wstring wide_;
-    LogTokenViews tokens_;
+    LineParser parser_;
     LogLine line_;
   };
 };
@@ -85,5 +122,22 @@ class DravoLogFile {
 // Splits at runs of space, tab, CR, LF, vertical tab and form feed; no empty tokens.
 void splitLogTokens(const std::wstring& text, LogTokens& tokens);
 void splitLogTokens(std::wstring_view text, LogTokenViews& tokens);
+
+// The blank-delimited value after `keyword` in a message text, matched as written or else
+// upper-cased; empty when absent. Keywords and narrow texts are ASCII.
+std::string_view logParameter(std::string_view text, std::string_view keyword);
+std::wstring_view logParameter(std::wstring_view text, std::string_view keyword);
+// Word n (zero-based) of a message text split at every single blank.
+template <class Char>
+std::basic_string_view<Char> logWord(std::basic_string_view<Char> text, std::size_t n) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t blank = text.find(Char(' '), start);
+    if (blank == text.npos) return {};
+    start = blank + 1;
+  }
+  const std::size_t end = text.find(Char(' '), start);
+  return text.substr(start, end == text.npos ? text.npos : end - start);
+}
 
 }  // namespace Dravo

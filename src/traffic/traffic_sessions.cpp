@@ -1,5 +1,6 @@
 #include "traffic/traffic_sessions.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "platform/exceptions.h"
@@ -7,21 +8,59 @@
 namespace Dravo {
 namespace {
 
-using Line = DravoLogFile::LogLine;
+template <class Char>
+using Line = DravoLogFile::LineView<Char>;
+template <class Char>
+using Text = std::basic_string_view<Char>;
+
+// A narrow text is ASCII, which widens byte by byte.
+template <class Char>
+std::wstring wideOf(Text<Char> text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+template <class Char>
+bool isText(Text<Char> text, std::string_view ascii) {
+  return text.size() == ascii.size() && std::equal(ascii.begin(), ascii.end(), text.begin(), [](char a, Char b) { return Char(a) == b; });
+}
 
 // The text between the first "<" and the first ">" when they stand in that order.
-std::wstring addressPart(const std::wstring& parameter) {
-  const std::size_t open = parameter.find(L'<');
-  const std::size_t close = parameter.find(L'>');
-  if (open == std::wstring::npos || close == std::wstring::npos || open > close) return parameter;
+template <class Char>
+Text<Char> addressPart(Text<Char> parameter) {
+  const std::size_t open = parameter.find(Char('<'));
+  const std::size_t close = parameter.find(Char('>'));
+  if (open == parameter.npos || close == parameter.npos || open > close) return parameter;
   return parameter.substr(open + 1, close - open - 1);
 }
 
-std::uint64_t sizeWord(const Line& line, std::size_t index, const char* where) {
-  const std::wstring size = line.message.word(index);
+// The day map of the domain of `address` (the text after its first "@", empty without
+// one), or null when that domain is not measured. `domain` is room for the name.
+template <class Char>
+DayMap* measuredDays(Text<Char> address, TrafficMap& traffic, std::wstring& domain) {
+  const std::size_t at = address.find(Char('@'));
+  if (at == address.npos) domain.clear();
+  else domain.assign(address.begin() + static_cast<std::ptrdiff_t>(at + 1), address.end());
+  const auto found = traffic.find(domain);
+  return found == traffic.end() ? nullptr : &found->second;
+}
+
+template <class Char>
+std::uint64_t sizeWord(const Line<Char>& line, std::size_t index, const char* where) {
+  const Text<Char> size = logWord(line.text, index);
   if (size.empty()) throwRuntimeError(L"Wrong log file format. Size expected", site(where, __LINE__));
-  // A decimal 32-bit value from the leading digits, as the server writes it.
-  return static_cast<std::uint32_t>(std::wcstoul(size.c_str(), nullptr, 10));
+  // A decimal 32-bit value from the leading digits, as the server writes it; other shapes
+  // are read by the C library.
+  if (size.size() <= 9 && std::all_of(size.begin(), size.end(), [](Char c) { return c >= Char('0') && c <= Char('9'); })) {
+    std::uint64_t value = 0;
+    for (const Char c : size) value = value * 10 + static_cast<std::uint64_t>(c - Char('0'));
+    return value;
+  }
+  return static_cast<std::uint32_t>(std::wcstoul(wideOf(size).c_str(), nullptr, 10));
+}
+
+void append(std::vector<DayMap*>& list, DayMap* entry) {
+  if (list.empty()) list.reserve(4);  // grown once for the usual few
+  list.push_back(entry);
 }
 
 SYSTEMTIME dayOf(const SYSTEMTIME& time) {
@@ -32,82 +71,111 @@ SYSTEMTIME dayOf(const SYSTEMTIME& time) {
   return day;
 }
 
-// The day entry of a measured domain, made on first credit; null for an unmeasured one.
-DayCounters* countersOf(TrafficMap& traffic, const std::wstring& domain, const SYSTEMTIME& day) {
-  const auto found = traffic.find(domain);
-  if (found == traffic.end()) return nullptr;
-  return &found->second.try_emplace(day, DayCounters{}).first->second;
+// The counters of one day, made on first credit.
+DayCounters& countersOf(DayMap& days, const SYSTEMTIME& day) { return days.try_emplace(day, DayCounters{}).first->second; }
+
+template <class Char>
+bool isDisconnect(const Line<Char>& line) {
+  return isText(line.text, "Disconnected");
 }
 
-bool isDisconnect(const Line& line) { return line.message.text == L"Disconnected"; }
-
-void creditSmtp(const SmtpSession& session, const SYSTEMTIME& day, TrafficMap& traffic) {
-  std::uint64_t listed = 0;
-  for (const std::wstring& recipient : session.recipients) {
-    if (traffic.count(domainOf(recipient)) != 0) ++listed;
-  }
+void creditSmtp(const SmtpSession& session, const SYSTEMTIME& day) {
+  const auto listed = static_cast<std::uint64_t>(session.recipients.size()) -
+                      static_cast<std::uint64_t>(std::count(session.recipients.begin(), session.recipients.end(), nullptr));
   // Mail that stays among measured domains is counted on the receiving side only.
-  if (listed < session.recipients.size()) {
-    if (DayCounters* sender = countersOf(traffic, domainOf(session.sender), day)) {
-      (*sender)[0] += session.first;
-      (*sender)[1] += session.second;
-    }
+  if (listed < session.recipients.size() && session.sender) {
+    DayCounters& sender = countersOf(*session.sender, day);
+    sender[0] += session.first;
+    sender[1] += session.second;
   }
   if (listed == 0) return;
-  for (const std::wstring& recipient : session.recipients) {
-    if (DayCounters* counters = countersOf(traffic, domainOf(recipient), day)) {
-      (*counters)[2] += session.first / listed;
-      (*counters)[3] += session.second / listed;
-    }
+  for (DayMap* recipient : session.recipients) {
+    if (!recipient) continue;
+    DayCounters& counters = countersOf(*recipient, day);
+    counters[2] += session.first / listed;
+    counters[3] += session.second / listed;
   }
 }
 
-void creditPop(const PopSession& session, const SYSTEMTIME& day, TrafficMap& traffic) {
-  for (const std::wstring& user : session.users) {
-    if (DayCounters* counters = countersOf(traffic, domainOf(user), day)) {
-      (*counters)[4] += session.first;
-      (*counters)[5] += session.second;
-    }
+void creditPop(const PopSession& session, const SYSTEMTIME& day) {
+  for (DayMap* user : session.users) {
+    if (!user) continue;
+    DayCounters& counters = countersOf(*user, day);
+    counters[4] += session.first;
+    counters[5] += session.second;
   }
 }
 
-}  // namespace
-
-std::wstring domainOf(const std::wstring& address) {
-  const std::size_t at = address.find(L'@');
-  return at == std::wstring::npos ? std::wstring() : address.substr(at + 1);
+// An empty session in the memory of an ended one.
+void restart(SmtpSession& session) {
+  session.hasSender = false;
+  session.sender = nullptr;
+  session.recipients.clear();
+  session.first = session.second = 0;
+}
+void restart(PopSession& session) {
+  session.users.clear();
+  session.first = session.second = 0;
 }
 
-void processSMTPTraffic(const Line& line, SmtpSessions& sessions, TrafficMap& traffic) {
-  const DravoLogFile::LogMessage& message = line.message;
-  if (message.direction == DravoLogFile::noDirection) {
-    if (!isDisconnect(line)) return;
-    const auto found = sessions.find(line.sessionId);
-    if (found == sessions.end()) return;
-    creditSmtp(found->second, dayOf(line.time), traffic);
-    sessions.erase(found);
+// The session of `id`, made when absent.
+template <class Session>
+Session& sessionOf(std::unordered_map<std::uint32_t, Session>& sessions, std::uint32_t id, SessionCursor<Session>& cursor) {
+  if (cursor.session && cursor.id == id) return *cursor.session;
+  auto found = sessions.find(id);
+  if (found == sessions.end() && cursor.spare.empty()) {
+    found = sessions.try_emplace(id).first;
+  } else if (found == sessions.end()) {
+    cursor.spare.key() = id;
+    restart(cursor.spare.mapped());
+    found = sessions.insert(std::move(cursor.spare)).position;
+  }
+  cursor.id = id;
+  cursor.session = &found->second;
+  return found->second;
+}
+
+// Credits and removes the session of a "Disconnected" line, if it has one.
+template <class Session, class Char, class Credit>
+void endSession(const Line<Char>& line, std::unordered_map<std::uint32_t, Session>& sessions, SessionCursor<Session>& cursor,
+                Credit credit) {
+  if (!isDisconnect(line)) return;
+  const auto found = sessions.find(line.sessionId);
+  if (found == sessions.end()) return;
+  credit(found->second, dayOf(line.time));
+  if (cursor.session == &found->second) cursor.session = nullptr;
+  cursor.spare = sessions.extract(found);
+}
+
+template <class Char>
+void processSmtp(const Line<Char>& line, SmtpSessions& sessions, TrafficMap& traffic, SessionCursor<SmtpSession>& cursor) {
+  if (line.direction == DravoLogFile::noDirection) {
+    endSession(line, sessions, cursor, creditSmtp);
     return;
   }
-  SmtpSession& session = sessions[line.sessionId];
-  // Both keywords end in a colon, which no case mapping makes: most lines have none.
-  const bool mayName = message.text.find(L':') != std::wstring::npos;
-  const std::wstring sender = mayName ? message.parameter(L"MAIL FROM:") : std::wstring();
+  SmtpSession& session = sessionOf(sessions, line.sessionId, cursor);
+  // Both keywords end in a colon, which no case mapping makes: most lines have none. An
+  // inline search, as the C library's costs a call and goes byte by byte.
+  const bool mayName = std::find(line.text.begin(), line.text.end(), Char(':')) != line.text.end();
+  const Text<Char> sender = mayName ? logParameter(line.text, "MAIL FROM:") : Text<Char>();
   if (!sender.empty()) {
-    if (!session.sender.empty()) {
+    if (session.hasSender) {
       throwRuntimeError(L"Multi MAIL FROM: headers detected", site("Dravo::processSMTPTraffic", __LINE__));
     }
-    session.sender = addressPart(sender);
+    const Text<Char> address = addressPart(sender);
+    session.hasSender = !address.empty();
+    session.sender = measuredDays(address, traffic, cursor.domain);
   } else if (mayName) {
-    const std::wstring recipient = message.parameter(L"RCPT TO:");
-    if (!recipient.empty()) session.recipients.push_back(addressPart(recipient));
+    const Text<Char> recipient = logParameter(line.text, "RCPT TO:");
+    if (!recipient.empty()) append(session.recipients, measuredDays(addressPart(recipient), traffic, cursor.domain));
   }
-  const std::uint64_t length = message.text.size() + 2;
-  switch (message.direction) {
+  const std::uint64_t length = line.text.size() + 2;
+  switch (line.direction) {
     case DravoLogFile::outgoing:
-      (message.clientSession ? session.second : session.first) += length;
+      (line.clientSession ? session.second : session.first) += length;
       break;
     case DravoLogFile::incoming:
-      (message.clientSession ? session.first : session.second) += length;
+      (line.clientSession ? session.first : session.second) += length;
       break;
     default:
       session.second += sizeWord(line, 3, "Dravo::processSMTPTraffic");
@@ -115,22 +183,18 @@ void processSMTPTraffic(const Line& line, SmtpSessions& sessions, TrafficMap& tr
   }
 }
 
-void processPOPTraffic(const Line& line, PopSessions& sessions, TrafficMap& traffic) {
-  if (line.address == L"127.0.0.1") return;  // the server's own local checks
-  const DravoLogFile::LogMessage& message = line.message;
-  if (message.direction == DravoLogFile::noDirection) {
-    if (!isDisconnect(line)) return;
-    const auto found = sessions.find(line.sessionId);
-    if (found == sessions.end()) return;
-    creditPop(found->second, dayOf(line.time), traffic);
-    sessions.erase(found);
+template <class Char>
+void processPop(const Line<Char>& line, PopSessions& sessions, TrafficMap& traffic, SessionCursor<PopSession>& cursor) {
+  if (isText(line.address, "127.0.0.1")) return;  // the server's own local checks
+  if (line.direction == DravoLogFile::noDirection) {
+    endSession(line, sessions, cursor, creditPop);
     return;
   }
-  PopSession& session = sessions[line.sessionId];
-  const std::wstring user = message.parameter(L"USER");
-  if (!user.empty()) session.users.push_back(user);
-  const std::uint64_t length = message.text.size() + 2;
-  switch (message.direction) {
+  PopSession& session = sessionOf(sessions, line.sessionId, cursor);
+  const Text<Char> user = logParameter(line.text, "USER");
+  if (!user.empty()) append(session.users, measuredDays(user, traffic, cursor.domain));
+  const std::uint64_t length = line.text.size() + 2;
+  switch (line.direction) {
     case DravoLogFile::outgoing:
       session.first += length;
       break;
@@ -141,6 +205,30 @@ void processPOPTraffic(const Line& line, PopSessions& sessions, TrafficMap& traf
       session.first += sizeWord(line, 2, "Dravo::processPOPTraffic");
       break;
   }
+}
+
+}  // namespace
+
+void processSMTPTraffic(const DravoLogFile::LogLine& line, SmtpSessions& sessions, TrafficMap& traffic) {
+  SessionCursor<SmtpSession> none;
+  processSmtp(line.view(), sessions, traffic, none);
+}
+void processSMTPTraffic(const Line<char>& line, SmtpSessions& sessions, TrafficMap& traffic, SessionCursor<SmtpSession>& cursor) {
+  processSmtp(line, sessions, traffic, cursor);
+}
+void processSMTPTraffic(const Line<wchar_t>& line, SmtpSessions& sessions, TrafficMap& traffic, SessionCursor<SmtpSession>& cursor) {
+  processSmtp(line, sessions, traffic, cursor);
+}
+
+void processPOPTraffic(const DravoLogFile::LogLine& line, PopSessions& sessions, TrafficMap& traffic) {
+  SessionCursor<PopSession> none;
+  processPop(line.view(), sessions, traffic, none);
+}
+void processPOPTraffic(const Line<char>& line, PopSessions& sessions, TrafficMap& traffic, SessionCursor<PopSession>& cursor) {
+  processPop(line, sessions, traffic, cursor);
+}
+void processPOPTraffic(const Line<wchar_t>& line, PopSessions& sessions, TrafficMap& traffic, SessionCursor<PopSession>& cursor) {
+  processPop(line, sessions, traffic, cursor);
 }
 
 }  // namespace Dravo
