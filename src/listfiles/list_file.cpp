@@ -5,8 +5,10 @@
 #include <string_view>
 
 #include "platform/directories.h"
+#include "platform/exceptions.h"
 #include "platform/file_name.h"
 #include "platform/file_operations.h"
+#include "platform/log_manager.h"
 #include "platform/strings.h"
 #include "platform/system_paths.h"
 #include "platform/vfile.h"
@@ -61,34 +63,49 @@ void DravoListFile::writeLines(const std::vector<std::string>& lines) const {
   file.write(text.data(), static_cast<DWORD>(text.size()));
 }
 
+namespace {
+
 // Puts the copy back in place of what the failed write left. When that fails too, the
 // copy stays where it is: it may be the only whole version of the file left.
-void DravoListFile::restoreAfterFailedSave(const std::wstring& copy) const noexcept {
+void restoreAfterFailedWrite(const std::wstring& path, const std::wstring& copy) noexcept {
   try {
-    if (pathExists(path_)) removeFile(path_, true);
-    if (!copy.empty()) renameFile(copy, path_);
+    if (pathExists(path)) removeFile(path, true);
+    if (!copy.empty()) renameFile(copy, path);
   } catch (...) {
   }
 }
 
-void DravoListFile::safeSave() {
+}  // namespace
+
+void safeWrite(const std::wstring& path, const std::function<void()>& write) {
   std::wstring copy;
-  if (pathExists(path_)) {
+  if (pathExists(path)) {
     copy = tempFileName(L"tmp", tempPath());
     try {
-      copyFile(path_, copy, false);
+      copyFile(path, copy, false);
     } catch (...) {
       removeFile(copy, true);
       throw;
     }
   }
   try {
-    save();
+    write();
   } catch (...) {
-    restoreAfterFailedSave(copy);
+    restoreAfterFailedWrite(path, copy);
     throw;
   }
-  if (!copy.empty()) removeFile(copy, true);
+  if (copy.empty()) return;
+  // The new content is in place: a copy left over must not report the change as failed.
+  try {
+    removeFile(copy, true);
+  } catch (const vexception& e) {
+    log(1, L"The temporary copy %s of %s was not removed: %s", copy.c_str(), path.c_str(),
+        fullText(e).c_str());
+  }
+}
+
+void DravoListFile::safeSave() {
+  safeWrite(path_, [this] { save(); });
 }
 
 }  // namespace Dravo

@@ -2,10 +2,15 @@
 // The mail server's line-oriented configuration files: read whole when the object is built,
 // changed in memory, written whole. Text is the ANSI code page with CR LF line ends.
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace Dravo {
+
+// Runs write, which replaces the whole file at path, with a temporary copy of the old file
+// that is put back when write fails.
+void safeWrite(const std::wstring& path, const std::function<void()>& write);
 
 class DravoListFile {
  public:
@@ -29,8 +34,6 @@ class DravoListFile {
   void writeLines(const std::vector<std::string>& lines) const;
 
  private:
-  void restoreAfterFailedSave(const std::wstring& copy) const noexcept;
-
   std::wstring path_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "listfiles/list_file.h"
 #include "platform/strings.h"
 #include "platform/vfile.h"
 
@@ -14,8 +15,9 @@ std::string readMemberFile(const std::wstring& path) {
 }
 
 void writeMemberFile(const std::wstring& path, const std::string& bytes) {
-  VFile file(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
-  file.write(bytes.data(), static_cast<DWORD>(bytes.size()));
+  safeWrite(path, [&] {
+    VFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS).write(bytes.data(), static_cast<DWORD>(bytes.size()));
+  });
 }
 
 void splitMembers(const std::string& bytes, StringList& members) {

@@ -1,6 +1,7 @@
 // Preparing the mail server for use with the control panel, and taking it out of use.
 
 #include <cstdio>
+#include <functional>
 
 #include "automation/automation_objects.h"
 #include "package/dravo_package.h"
@@ -8,6 +9,7 @@
 #include "platform/config_key.h"
 #include "platform/exceptions.h"
 #include "platform/file_name.h"
+#include "platform/log_manager.h"
 #include "platform/registry.h"
 #include "platform/system_paths.h"
 #include "automation/server_directories.h"
@@ -47,11 +49,24 @@ void configureForPanel(VPackage& package) {
     throwRuntimeError(L"Can't setup Dravo Mail Server for use with Vanto", site("VDravoPackage::setupMailServer", 263));
 }
 
+// Runs one step for one service. A failure, also one raised, is logged and counts against
+// that service alone, so that every other service is still handled.
+bool succeeded(const std::function<bool()>& step) {
+  try {
+    return step();
+  } catch (const vexception& e) {
+    LogManager::instance().log(3, e);
+    return false;
+  }
+}
+
 }  // namespace
 
 void VDravoPackage::setupMailServer() {
   const StringList services = mailServerServices(*host_);
-  for (const std::wstring& name : services) service::controlService(SERVICE_CONTROL_STOP, name.c_str(), nullptr, nullptr);
+  for (const std::wstring& name : services) {
+    succeeded([&] { return service::controlService(SERVICE_CONTROL_STOP, name.c_str(), nullptr, nullptr) == 0; });
+  }
 
   const TemplateVariables variables{{L"filter-dll-path", panelProgramDir() + L"\\dravomailfilter.dll"}};
   installStaticFilters(VFileName::combine(panelAdminDir(), L"conf\\staticfilters.dat"),
@@ -61,11 +76,16 @@ void VDravoPackage::setupMailServer() {
   // Its result is not looked at: a registration that could not be written does not fail the setup.
   registry::write(HKEY_LOCAL_MACHINE, configKeyPath, L"MAIL_PROVIDERW_DLL", moduleName(module_));
 
+  // A start type that cannot be set still leaves the start to be tried; either failure
+  // names the service.
   std::wstring failures;
   for (const std::wstring& name : services) {
-    service::changeStartType(SERVICE_AUTO_START, name.c_str(), nullptr, nullptr);
-    if (service::startService(name.c_str(), nullptr, nullptr) != 0)
-      failures += L"Start service failed for " + name + L"\r\n";
+    const bool automatic = succeeded([&] {
+      service::changeStartType(SERVICE_AUTO_START, name.c_str(), nullptr, nullptr);
+      return true;
+    });
+    const bool started = succeeded([&] { return service::startService(name.c_str(), nullptr, nullptr) == 0; });
+    if (!automatic || !started) failures += L"Start service failed for " + name + L"\r\n";
   }
   if (!failures.empty()) throwRuntimeError(failures, site("VDravoPackage::setupMailServer", 298));
 }
@@ -73,9 +93,13 @@ void VDravoPackage::setupMailServer() {
 void VDravoPackage::removeMailServer() {
   std::wstring failures;
   for (const std::wstring& name : mailServerServices(*host_)) {
-    service::changeStartType(SERVICE_DEMAND_START, name.c_str(), nullptr, nullptr);
-    if (service::controlService(SERVICE_CONTROL_STOP, name.c_str(), nullptr, nullptr) != 0)
-      failures += L"Stop service failed for " + name + L"\r\n";
+    const bool onDemand = succeeded([&] {
+      service::changeStartType(SERVICE_DEMAND_START, name.c_str(), nullptr, nullptr);
+      return true;
+    });
+    const bool stopped =
+        succeeded([&] { return service::controlService(SERVICE_CONTROL_STOP, name.c_str(), nullptr, nullptr) == 0; });
+    if (!onDemand || !stopped) failures += L"Stop service failed for " + name + L"\r\n";
   }
   if (!failures.empty()) throwRuntimeError(failures, site("VDravoPackage::removeMailServer", 320));
 }

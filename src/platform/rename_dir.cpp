@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 #include "platform/context_handler.h"
@@ -85,21 +86,24 @@ void moveEntries(const std::wstring& source, const std::wstring& target, Moved& 
   finder.close();
 }
 
-// Puts back what was moved, as far as it goes; failures here are not reported.
+// Puts back what was moved, as far as it goes; failures here are not reported. The source
+// is made again when it was already removed. A target made here goes only when everything
+// went back: what could not go back is nowhere else.
 void rollBack(const std::wstring& source, const std::wstring& target, const Moved& moved, bool targetMade) {
-  for (const std::wstring& name : moved.files) {
+  bool allBack = true;
+  const auto back = [&](const std::function<void()>& move) {
     try {
-      renameFile(VFileName::combine(target, name), VFileName::combine(source, name));
+      move();
     } catch (...) {
+      allBack = false;
     }
-  }
-  for (const std::wstring& name : moved.directories) {
-    try {
-      renameDir(VFileName::combine(target, name), VFileName::combine(source, name), false);
-    } catch (...) {
-    }
-  }
-  if (targetMade) {
+  };
+  if (!moved.files.empty() || !moved.directories.empty()) back([&] { makeDirs(source); });
+  for (const std::wstring& name : moved.files)
+    back([&] { renameFile(VFileName::combine(target, name), VFileName::combine(source, name)); });
+  for (const std::wstring& name : moved.directories)
+    back([&] { renameDir(VFileName::combine(target, name), VFileName::combine(source, name), false); });
+  if (targetMade && allBack) {
     try {
       removeDir(target, true);
     } catch (...) {

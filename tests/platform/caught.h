@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/com_error.h"
 #include "platform/exceptions.h"
 #include "platform/system_message.h"
 
@@ -26,6 +27,20 @@ template <class Expected = vexception, class Work>
 std::wstring failureText(Work&& work) {
   const std::optional<Expected> e = caught<Expected>(work);
   return e ? fullText(*e) : L"<no failure>";
+}
+
+// The same for work whose automation calls may fail too: their COM errors pass on unchanged.
+template <class Work>
+std::wstring anyFailureText(Work&& work) {
+  std::wstring com;
+  const std::wstring text = failureText([&] {
+    try {
+      work();
+    } catch (const ComError& e) {
+      com = e.text();
+    }
+  });
+  return com.empty() ? text : com;
 }
 
 // The system's text for a code as it ends a failure message.
