@@ -19,7 +19,7 @@ MailArchive::MailArchive(bool fresh, std::wstring root) : root_(std::move(root))
 }
 
 MailArchive::~MailArchive() {
-  if (fresh_ || !pathExists(root_)) return;
+  if (fresh_ || kept_ || !pathExists(root_)) return;
   // A read archive is consumed; failing to remove it must not hide what the load did.
   try {
     removeDir(root_, true);

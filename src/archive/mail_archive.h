@@ -18,6 +18,9 @@ class MailArchive {
   MailArchive& operator=(const MailArchive&) = delete;
 
   const std::wstring& root() const { return root_; }
+  // A read archive stays on disk after all, for example when loading it failed and the
+  // mail kept in it may be the only copy left.
+  void keep() { kept_ = true; }
 
   // Stores the file under arcname: a file of the temporary directory is moved, any other
   // copied (replacing what was stored).
@@ -31,6 +34,7 @@ class MailArchive {
  private:
   std::wstring root_;
   bool fresh_;
+  bool kept_ = false;
 };
 
 // "<panel root>\tmp\_MailArchive", the panel root as the control panel's service gives it.

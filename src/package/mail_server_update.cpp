@@ -3,8 +3,6 @@
 
 #include <objbase.h>
 
-#include <memory>
-
 #include "archive/mail_archive.h"
 #include "archive/mail_transporter.h"
 #include "automation/automation_objects.h"
@@ -80,14 +78,13 @@ void VDravoPackage::Update() {
     api.init();
   }
   const MailProviderPtr provider = host_->provider();
-  // An archive opened for reading is removed when its object goes. After a failed load the
-  // mail kept in it may be the only copy left, so that object is let go undestroyed and the
-  // archive stays for the next update.
-  auto archive = std::make_unique<MailArchive>(false);
+  // After a failed load the mail kept in the archive may be the only copy left: it stays
+  // for the next update.
+  MailArchive archive(false);
   try {
-    MailTransporter(*provider, *archive).loadMail();
+    MailTransporter(*provider, archive).loadMail();
   } catch (...) {
-    static_cast<void>(archive.release());
+    archive.keep();
     throw;
   }
 }
