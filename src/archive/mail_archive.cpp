@@ -30,8 +30,16 @@ MailArchive::~MailArchive() {
   }
 }
 
+std::wstring MailArchive::entry(const std::wstring& arcname) const {
+  if (!isPlainName(arcname)) {
+    throwRuntimeError(L"The archive name '" + arcname + L"' does not name one entry of the archive " + root_,
+                      site("MailArchive::entry", __LINE__));
+  }
+  return VFileName::combine(root_, arcname);
+}
+
 void MailArchive::putFile(const std::wstring& arcname, const std::wstring& source) {
-  const std::wstring target = VFileName::combine(root_, arcname);
+  const std::wstring target = entry(arcname);
   const std::wstring temp = tempPath();
   if (source.compare(0, temp.size(), temp) == 0) {
     renameFile(source, target);
@@ -41,15 +49,21 @@ void MailArchive::putFile(const std::wstring& arcname, const std::wstring& sourc
 }
 
 void MailArchive::getFile(const std::wstring& arcname, const std::wstring& target) {
-  const std::wstring source = VFileName::combine(root_, arcname);
+  const std::wstring source = entry(arcname);
   if (pathExists(source)) copyFile(source, target, false);
 }
 
 void MailArchive::putDirectory(const std::wstring& arcname, const std::wstring& source,
                                const StringList& exclusions) {
-  copyTree(source, VFileName::combine(root_, arcname), exclusions);
+  copyTree(source, entry(arcname), exclusions);
 }
 
 void MailArchive::getDirectory(const std::wstring& arcname, const std::wstring& target) {
-  copyTree(VFileName::combine(root_, arcname), target, {});
+  const std::wstring source = entry(arcname);
+  // A damaged archive is reported, not passed over as if nothing had been stored.
+  if (pathExists(source) && (GetFileAttributesW(source.c_str()) & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    throwRuntimeError(L"The archive holds a file where the folder " + source + L" should be",
+                      site("MailArchive::getDirectory", __LINE__));
+  }
+  copyTree(source, target, {});
 }

@@ -22,6 +22,7 @@ class MailArchive {
   // mail kept in it may be the only copy left.
   void keep() { kept_ = true; }
 
+  // Every arcname names one entry directly below the root (isPlainName); any other raises.
   // Stores the file under arcname: a file of the temporary directory is moved, any other
   // copied (replacing what was stored).
   void putFile(const std::wstring& arcname, const std::wstring& source);
@@ -29,9 +30,13 @@ class MailArchive {
   void getFile(const std::wstring& arcname, const std::wstring& target);
   // Stores the tree of source; a name in exclusions is left out at the first level only.
   void putDirectory(const std::wstring& arcname, const std::wstring& source, const StringList& exclusions);
+  // A file stored where the folder arcname should be raises.
   void getDirectory(const std::wstring& arcname, const std::wstring& target);
 
  private:
+  // root joined with arcname.
+  std::wstring entry(const std::wstring& arcname) const;
+
   std::wstring root_;
   bool fresh_;
   bool kept_ = false;

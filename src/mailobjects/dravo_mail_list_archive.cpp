@@ -4,6 +4,7 @@
 #include <iterator>
 #include <memory>
 
+#include "archive/tree_copy.h"
 #include "automation/call_patterns.h"
 #include "listfiles/list_file.h"
 #include "mailobjects/dravo_mail_list.h"
@@ -50,6 +51,18 @@ void DravoMailList::restore(MailStorageReader& storage) {
   if (!version.empty() && version != dumpVersion) {
     throwRuntimeError(L"Can't restore mail list. Unknown version " + version,
                       site("Dravo::DravoMailList::restore", __LINE__));
+  }
+  // The member file is written at "<domain>\<name>.txt" under the configuration directory.
+  for (const std::wstring& part : {domain_, name_ + L".txt"}) {
+    if (!isPlainName(part)) {
+      throwRuntimeError(L"Can't restore mail list " + name_ + L"@" + domain_ + L": '" + part +
+                            L"' cannot be used as a file or folder name",
+                        site("Dravo::DravoMailList::restore", __LINE__));
+    }
+  }
+  // Members written for a mail box would turn it into half a list.
+  if (account_.getNumber(L"U_Type") != 1) {
+    throwRuntimeError(L"The " + name_ + L" is not mail list", site("Dravo::DravoMailList::restore", __LINE__));
   }
   adminEMail(storage.getAttribute(L"adminEmail"));
 

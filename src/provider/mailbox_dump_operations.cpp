@@ -3,6 +3,7 @@
 
 #include <shlwapi.h>
 
+#include "archive/tree_copy.h"
 #include "interfaces/mail_storage.h"
 #include "mailobjects/dravo_account.h"
 #include "platform/exceptions.h"
@@ -55,12 +56,22 @@ void DravoProvider::restoreMailBox(MailStorageReader& storage, const std::wstrin
     throwRuntimeError(L"Can't restore mail box. Unknown version " + version,
                       site("Dravo::DravoProvider::restoreMailBox", 522));
   }
+  // Both names become folders below the mail directory: a name that the file system would
+  // read as another place (a parent, a root, a device, another mailbox) restores nothing.
+  for (const std::wstring& part : {domain, name}) {
+    if (!isPlainName(part)) {
+      throwRuntimeError(L"Can't restore mail box " + name + L"@" + domain + L": '" + part +
+                            L"' cannot be used as a folder name",
+                        site("Dravo::DravoProvider::restoreMailBox", __LINE__));
+    }
+  }
+  // Whatever server wrote the element, only a mailbox of this server gets folders.
+  DravoAccount account(name, domain);
+  if (account.type() != 0) {
+    throwRuntimeError(L"The " + name + L" is not mail box", site("Dravo::DravoProvider::restoreMailBox", 529));
+  }
   const std::wstring mailPath = Dravo::mailPath();
   if (storage.getAttribute(L"Server") == L"Dravo") {
-    DravoAccount account(name, domain);
-    if (account.type() != 0) {
-      throwRuntimeError(L"The " + name + L" is not mail box", site("Dravo::DravoProvider::restoreMailBox", 529));
-    }
     const std::wstring relativePath = domain + L"\\" + name;
     storage.getDirectory(L"mail " + name + L"@" + domain, mailPath + relativePath);
     account.setStrProp(L"U_MailBoxPath", relativePath);
