@@ -254,18 +254,6 @@ std::vector<std::wstring_view> viewsOf(const LogTokens& tokens, std::size_t firs
 }
 
 
-// A parsed line in its stored form; a narrow view is ASCII and widens byte by byte.
-template <class Char>
-void store(const DravoLogFile::LineView<Char>& view, DravoLogFile::LogLine& line) {
-  line.address.assign(view.address.begin(), view.address.end());
-  line.sessionId = view.sessionId;
-  line.time = view.time;
-  line.eighthField.assign(view.eighthField.begin(), view.eighthField.end());
-  line.message.clientSession = view.clientSession;
-  line.message.direction = view.direction;
-  line.message.text.assign(view.text.begin(), view.text.end());
-}
-
 }  // namespace
 
 int monthStrToInt(std::wstring_view text) { return monthOf(text); }
@@ -358,7 +346,7 @@ void DravoLogFile::iterator::readLine() {
     return;
   }
   try {
-    parser_.parse(raw_, [this](const auto& view) { store(view, line_); });
+    parser_.parse(raw_, [this](const auto& view) { line_.assign(view); });
   } catch (...) {
     stream_ = nullptr;  // a failed line ends the walk
     throw;

@@ -65,6 +65,17 @@ class DravoLogFile {
     void parse(const LogTokens& tokens);
     void parse(std::span<const std::wstring_view> tokens);
     LineView<wchar_t> view() const;
+    // The view's fields copied into this line; a narrow view is ASCII and widens byte by byte.
+    template <class Char>
+    void assign(const LineView<Char>& view) {
+      address.assign(view.address.begin(), view.address.end());
+      sessionId = view.sessionId;
+      time = view.time;
+      eighthField.assign(view.eighthField.begin(), view.eighthField.end());
+      message.clientSession = view.clientSession;
+      message.direction = view.direction;
+      message.text.assign(view.text.begin(), view.text.end());
+    }
   };
 
   // Parses raw lines (without their line end) into views, keeping its buffers from line to

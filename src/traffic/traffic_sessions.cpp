@@ -147,8 +147,10 @@ void endSession(const Line<Char>& line, std::unordered_map<std::uint32_t, Sessio
   cursor.spare = sessions.extract(found);
 }
 
+}  // namespace
+
 template <class Char>
-void processSmtp(const Line<Char>& line, SmtpSessions& sessions, TrafficMap& traffic, SessionCursor<SmtpSession>& cursor) {
+void processSMTPTraffic(const Line<Char>& line, SmtpSessions& sessions, TrafficMap& traffic, SessionCursor<SmtpSession>& cursor) {
   if (line.direction == DravoLogFile::noDirection) {
     endSession(line, sessions, cursor, creditSmtp);
     return;
@@ -184,7 +186,7 @@ void processSmtp(const Line<Char>& line, SmtpSessions& sessions, TrafficMap& tra
 }
 
 template <class Char>
-void processPop(const Line<Char>& line, PopSessions& sessions, TrafficMap& traffic, SessionCursor<PopSession>& cursor) {
+void processPOPTraffic(const Line<Char>& line, PopSessions& sessions, TrafficMap& traffic, SessionCursor<PopSession>& cursor) {
   if (isText(line.address, "127.0.0.1")) return;  // the server's own local checks
   if (line.direction == DravoLogFile::noDirection) {
     endSession(line, sessions, cursor, creditPop);
@@ -207,28 +209,19 @@ void processPop(const Line<Char>& line, PopSessions& sessions, TrafficMap& traff
   }
 }
 
-}  // namespace
+template void processSMTPTraffic(const Line<char>&, SmtpSessions&, TrafficMap&, SessionCursor<SmtpSession>&);
+template void processSMTPTraffic(const Line<wchar_t>&, SmtpSessions&, TrafficMap&, SessionCursor<SmtpSession>&);
+template void processPOPTraffic(const Line<char>&, PopSessions&, TrafficMap&, SessionCursor<PopSession>&);
+template void processPOPTraffic(const Line<wchar_t>&, PopSessions&, TrafficMap&, SessionCursor<PopSession>&);
 
 void processSMTPTraffic(const DravoLogFile::LogLine& line, SmtpSessions& sessions, TrafficMap& traffic) {
   SessionCursor<SmtpSession> none;
-  processSmtp(line.view(), sessions, traffic, none);
-}
-void processSMTPTraffic(const Line<char>& line, SmtpSessions& sessions, TrafficMap& traffic, SessionCursor<SmtpSession>& cursor) {
-  processSmtp(line, sessions, traffic, cursor);
-}
-void processSMTPTraffic(const Line<wchar_t>& line, SmtpSessions& sessions, TrafficMap& traffic, SessionCursor<SmtpSession>& cursor) {
-  processSmtp(line, sessions, traffic, cursor);
+  processSMTPTraffic(line.view(), sessions, traffic, none);
 }
 
 void processPOPTraffic(const DravoLogFile::LogLine& line, PopSessions& sessions, TrafficMap& traffic) {
   SessionCursor<PopSession> none;
-  processPop(line.view(), sessions, traffic, none);
-}
-void processPOPTraffic(const Line<char>& line, PopSessions& sessions, TrafficMap& traffic, SessionCursor<PopSession>& cursor) {
-  processPop(line, sessions, traffic, cursor);
-}
-void processPOPTraffic(const Line<wchar_t>& line, PopSessions& sessions, TrafficMap& traffic, SessionCursor<PopSession>& cursor) {
-  processPop(line, sessions, traffic, cursor);
+  processPOPTraffic(line.view(), sessions, traffic, none);
 }
 
 }  // namespace Dravo

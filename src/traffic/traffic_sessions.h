@@ -51,13 +51,12 @@ struct SessionCursor {
 
 // The same for a parsed view of a line: narrow for an ASCII line, else wide. `cursor`
 // belongs to `sessions`.
-void processSMTPTraffic(const DravoLogFile::LineView<char>& line, SmtpSessions& sessions, TrafficMap& traffic,
+// Made for char and wchar_t.
+template <class Char>
+void processSMTPTraffic(const DravoLogFile::LineView<Char>& line, SmtpSessions& sessions, TrafficMap& traffic,
                         SessionCursor<SmtpSession>& cursor);
-void processSMTPTraffic(const DravoLogFile::LineView<wchar_t>& line, SmtpSessions& sessions, TrafficMap& traffic,
-                        SessionCursor<SmtpSession>& cursor);
-void processPOPTraffic(const DravoLogFile::LineView<char>& line, PopSessions& sessions, TrafficMap& traffic,
-                       SessionCursor<PopSession>& cursor);
-void processPOPTraffic(const DravoLogFile::LineView<wchar_t>& line, PopSessions& sessions, TrafficMap& traffic,
+template <class Char>
+void processPOPTraffic(const DravoLogFile::LineView<Char>& line, PopSessions& sessions, TrafficMap& traffic,
                        SessionCursor<PopSession>& cursor);
 
 }  // namespace Dravo

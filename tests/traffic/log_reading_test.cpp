@@ -49,13 +49,7 @@ std::wstring parsedByParser(DravoLogFile::LineParser& parser, const std::string&
   const std::wstring failure = raised([&] {
     parser.parse(raw, [&](const auto& view) {
       DravoLogFile::LogLine line;
-      line.address.assign(view.address.begin(), view.address.end());
-      line.sessionId = view.sessionId;
-      line.time = view.time;
-      line.eighthField.assign(view.eighthField.begin(), view.eighthField.end());
-      line.message.clientSession = view.clientSession;
-      line.message.direction = view.direction;
-      line.message.text.assign(view.text.begin(), view.text.end());
+      line.assign(view);
       result = describe(line);
     });
   });
