@@ -104,7 +104,6 @@ void Service::run() {
     // stop() is served by a thread that outlives this object harmlessly.
     std::thread([state = state_, client = std::move(pipe)] {
       serveClient(*state, client.get());
-      FlushFileBuffers(client.get());
       DisconnectNamedPipe(client.get());
     }).detach();
     if (!next) break;
@@ -112,15 +111,17 @@ void Service::run() {
   }
 }
 
+// Returns with no answer outstanding, so that hanging up never needs to wait for the
+// client to read (a flush would block while the client waits in a read of its own).
 void Service::serveClient(State& state, HANDLE pipe) {
   ++state.connections;
-  for (;;) {
+  for (bool closed = false;;) {
     std::uint32_t length = 0;
     DWORD got = 0;
     if (!ReadFile(pipe, &length, sizeof length, &got, nullptr) || got != sizeof length) return;
     Bytes body(length);
     if (length && (!ReadFile(pipe, body.data(), length, &got, nullptr) || got != length)) return;
-    if (state.stopping) return;
+    if (state.stopping || closed) return;
     const std::uint32_t request = ++state.requests;
     Bytes payload = answer(state.settings, body);
     const Fault fault = state.faultHits(request) ? state.options.fault : Fault::none;
@@ -146,10 +147,7 @@ void Service::serveClient(State& state, HANDLE pipe) {
     // The length and the payload travel as two messages, as the client reads them.
     if (!writeMessage(pipe, &announced, sizeof announced)) return;
     if (!payload.empty() && !writeMessage(pipe, payload.data(), static_cast<DWORD>(payload.size()))) return;
-    if (fault == Fault::drop) {
-      FlushFileBuffers(pipe);
-      return;
-    }
+    closed = fault == Fault::drop;
   }
 }
 

@@ -28,7 +28,7 @@ enum class Fault {
   errorReply,  // answer with an error reply carrying `errorText`
   truncated,   // announce more payload than is sent
   oversized,   // announce a payload of 0xFFFFFFFF bytes, send nothing
-  drop,        // answer, then close the connection
+  drop,        // answer, then treat the connection as closed: hang up on its next request
   hangUp,      // close the connection instead of answering
   busy,        // keep the pipe busy for a while before each new connection
 };
