@@ -1,6 +1,6 @@
 #pragma once
 // A fresh temporary folder for the log files of one test, removed with the object, and
-// small helpers to write log lines and read the parsed form of a line.
+// the days and traffic maps of the results.
 
 #include <windows.h>
 
@@ -11,7 +11,6 @@
 #include "maillog/mail_log_writer.h"
 #include "platform/directories.h"
 #include "interfaces/provider_types.h"
-#include "traffic/dravo_log_file.h"
 
 class LogDir {
  public:
@@ -40,15 +39,6 @@ class LogDir {
  private:
   std::wstring path_;
 };
-
-// The parsed form of one line written as the server writes it.
-inline Dravo::DravoLogFile::LogLine parsedLine(const std::string& text) {
-  Dravo::LogTokens tokens;
-  Dravo::splitLogTokens(std::wstring(text.begin(), text.end()), tokens);
-  Dravo::DravoLogFile::LogLine line;
-  line.parse(tokens);
-  return line;
-}
 
 inline SYSTEMTIME dayTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
   const auto w = [](int value) { return static_cast<WORD>(value); };
