@@ -13,7 +13,7 @@
 
 #include "support/raised.h"
 #include "traffic/dravo_log_file.h"
-#include "traffic/log_dir.h"
+#include "platform/scratch_dir.h"
 #include "traffic/log_file_reader.h"
 
 using Dravo::DravoLogFile;
@@ -120,8 +120,8 @@ TEST(TrafficLogIterator, WhiteSpaceCollapsesAndReadingStopsBeforeAnUnendedLineAt
 TEST(TrafficLogReading, BlocksReadAsTheTextModeStreamAtEveryBlockSize) {
   // CR LF arrives as LF, a lone CR stays, 0x1A ends the file; lines cross block ends and
   // outgrow small blocks; one reader serves every file, as it does in a call.
-  LogDir dir;
-  const std::string path = dir.narrow() + "random.log";
+  ScratchDir scratch;
+  const std::string path = toNarrow(scratch / L"random.log", CP_ACP);
   const auto viaReader = [](Dravo::LogFileReader& reader, const std::string& path) {
     reader.open(path);
     std::vector<std::string> lines;
@@ -142,7 +142,7 @@ TEST(TrafficLogReading, BlocksReadAsTheTextModeStreamAtEveryBlockSize) {
     for (std::string line; std::getline(stream, line) && !stream.eof() && !line.empty();) expected.push_back(line);
     for (Dravo::LogFileReader& reader : readers) ASSERT_EQ(viaReader(reader, path), expected) << "file " << file;
   }
-  EXPECT_TRUE(viaReader(readers[0], dir.narrow() + "absent.log").empty());
+  EXPECT_TRUE(viaReader(readers[0], toNarrow(scratch / L"absent.log", CP_ACP)).empty());
 }
 
 TEST(TrafficLogReading, FastParsingGivesWhatTheGeneralSplittingAndParsingGive) {

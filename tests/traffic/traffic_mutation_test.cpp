@@ -24,7 +24,7 @@
 #include "platform/log_manager.h"
 #include "platform/log_switches.h"
 #include "platform/owner.h"
-#include "traffic/log_dir.h"
+#include "traffic/traffic_results.h"
 #include "traffic/traffic_collector.h"
 
 namespace {
@@ -358,8 +358,13 @@ Tally readSets(std::uint64_t seed, std::uint64_t count, bool memory = false) {
   SetUnhandledExceptionFilter(reportCrash);
   // Tens of thousands of small files go to the host's shared memory through Wine's Z: drive
   // where it has one (several times faster to write); the memory test stays in the temporary folder.
+  ScratchDir scratch;
   const DWORD shm = GetFileAttributesW(L"Z:\\dev\\shm\\");
-  LogDir dir(!memory && shm != INVALID_FILE_ATTRIBUTES && (shm & FILE_ATTRIBUTE_DIRECTORY) ? L"Z:\\dev\\shm\\" : L"");
+  const bool shared = !memory && shm != INVALID_FILE_ATTRIBUTES && (shm & FILE_ATTRIBUTE_DIRECTORY);
+  const std::wstring dir = shared ? L"Z:\\dev\\shm\\traffic-" + std::to_wstring(GetCurrentProcessId()) + L"\\" : scratch.path() + L"\\";
+  std::error_code ignored;
+  std::filesystem::remove_all(dir, ignored);  // what a crashed run of the same process id left
+  std::filesystem::create_directories(dir);
   std::set<std::wstring> written;  // rewriting a file costs less than making it anew
   for (std::uint64_t start = 0; start < count; start += batch) {
     const std::uint64_t size = std::min(batch, count - start);
@@ -375,13 +380,13 @@ Tally readSets(std::uint64_t seed, std::uint64_t count, bool memory = false) {
       for (const File& file : set.files) {
         std::string bytes;
         for (const Entry& e : file.entries) bytes += e.bytes + (e.lineEnd ? file.lineEnd : "");
-        const std::wstring path = dir.path() + *names.insert(widened(file.name)).first;
+        const std::wstring path = dir + *names.insert(widened(file.name)).first;
         EXPECT_TRUE((std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes).good()) << file.name;
         if (file.gone) gone[widened(file.name)] = file.gone;
       }
     }
     for (const std::wstring& name : written)
-      if (!names.count(name)) DeleteFileW((dir.path() + name).c_str());
+      if (!names.count(name)) DeleteFileW((dir + name).c_str());
     written = std::move(names);
     FileHandle held;
     const std::int64_t baseline = workingSet();
@@ -389,12 +394,12 @@ Tally readSets(std::uint64_t seed, std::uint64_t count, bool memory = false) {
       if (memory) tally.peakGrowth = std::max(tally.peakGrowth, workingSet() - baseline);
       held.reset();
       const int how = gone.contains(name) ? gone.at(name) : 0;
-      if (how == 1) DeleteFileW((dir.path() + name).c_str());
-      if (how == 2) held.reset(CreateFileW((dir.path() + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+      if (how == 1) DeleteFileW((dir + name).c_str());
+      if (how == 2) held.reset(CreateFileW((dir + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     };
     StringList finished;
     try {
-      Dravo::collectTraffic(dir.path(), dayTime(2026, 5, 10), dayTime(2026, 5, 13), traffic, finished, progress);
+      Dravo::collectTraffic(dir, dayTime(2026, 5, 10), dayTime(2026, 5, 13), traffic, finished, progress);
     } catch (const vexception&) {
       ++tally.raised;  // the module's own family; the totals below still must hold
     } catch (...) {
@@ -407,8 +412,8 @@ Tally readSets(std::uint64_t seed, std::uint64_t count, bool memory = false) {
       TrafficMap reference{{set.intact[0], {}}, {set.intact[1], {}}, {set.damaged, {}}}, got;
       StringList mine;
       for (const std::wstring& path : finished)
-        if (path.compare(dir.path().size() + 1, 3, std::to_wstring(1000 + index % batch).substr(1)) == 0) mine.push_back(path);
-      const StringList wanted = expectedReading(set, dir.path(), reference, tally);
+        if (path.compare(dir.size() + 1, 3, std::to_wstring(1000 + index % batch).substr(1)) == 0) mine.push_back(path);
+      const StringList wanted = expectedReading(set, dir, reference, tally);
       reference.erase(set.damaged);
       for (const std::wstring& key : set.intact) got[key] = traffic.at(key);
       ++tally.sets[set.kind];
@@ -418,6 +423,7 @@ Tally readSets(std::uint64_t seed, std::uint64_t count, bool memory = false) {
     }
   }
   logSwitches() = saved;
+  if (shared) std::filesystem::remove_all(dir, ignored);
   return tally;
 }
 
