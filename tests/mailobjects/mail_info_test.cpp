@@ -76,7 +76,8 @@ class PanelService {
     const std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
     std::wstring command = L"\"" + program.substr(0, program.find_last_of(L'\\') + 1) + L"panel_service_standin.exe\" \"" +
                            settings + L"\" --ready \"" + ready + L"\"";
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
       throw std::runtime_error("cannot start panel_service_standin.exe");

@@ -142,7 +142,8 @@ class SetMaker {
   // One message with what it does: its text is the words joined by single blanks; word
   // `sizeWord` of a "***" line is its size.
   Said say(std::uint32_t id, int direction, const std::vector<std::string>& words, bool client = false, int sizeWord = -1) {
-    Said said{client ? "Client session " : "", id, direction, client};
+    Said said;
+    said.message = client ? "Client session " : "", said.id = id, said.direction = direction, said.client = client;
     if (sizeWord >= 0) said.size = std::stoull(words[sizeWord]);
     if (direction) said.message += std::string(direction == 1 ? ">>>" : direction == 2 ? "<<<" : "***") + separator();
     for (std::size_t i = 0; i < words.size(); ++i) said.message += (i ? separator() : "") + words[i], said.length += words[i].size() + (i ? 1 : 0);
@@ -182,7 +183,8 @@ class SetMaker {
   }
   Entry entry(bool pop, const std::string& address, const Said& said, std::int64_t time, bool hurt) {
     const auto service = pop ? maillog::Service::pop3 : maillog::Service::smtp;
-    Entry made{maillog::logLine(service, address, said.id, maillog::fromSeconds(time), said.message), time};
+    Entry made;
+    made.bytes = maillog::logLine(service, address, said.id, maillog::fromSeconds(time), said.message), made.time = time;
     if (!hurt) made.effect = said;
     return made;
   }
