@@ -6,20 +6,7 @@
 #include <random>
 #include <string>
 
-#include "platform/exceptions.h"
-#include "platform/scratch_dir.h"
-
-// What work raised, as "<message> @ <function that raised it>", or "<no failure>".
-template <class Work>
-std::wstring raised(Work&& work) {
-  try {
-    work();
-  } catch (const vexception& e) {
-    const std::string where = e.trace().empty() ? std::string() : e.trace().front().function;
-    return e.message() + L" @ " + std::wstring(where.begin(), where.end());
-  }
-  return L"<no failure>";
-}
+#include "support/raised.h"
 
 inline void writeBytes(const std::wstring& path, const std::string& bytes) {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());

@@ -41,12 +41,10 @@ TEST(ArchiveTreeCopy, MaskExclusionsAndEmptyDirectories) {
                                        L"inbox\\Attachments\\", L"inbox\\Attachments\\deep.bin",
                                        L"inbox\\m1.eml"}));
 
-  SCOPED_TRACE("nothing happens for a star outside the last component or a missing source");
   copyTree(scratch / L"s*c\\inbox", scratch / L"star", {});
   copyTree(scratch / L"missing", scratch / L"none", {});
-  EXPECT_FALSE(ScratchDir::exists(scratch / L"star"));
-  EXPECT_FALSE(ScratchDir::exists(scratch / L"none"));
-
+  EXPECT_FALSE(ScratchDir::exists(scratch / L"star") || ScratchDir::exists(scratch / L"none"))
+      << "nothing happens for a star outside the last component or a missing source";
   SCOPED_TRACE("existing files are replaced");
   scratch.file(L"all\\a.eml", "old content that is longer");
   copyTree(scratch / L"src", scratch / L"all", {});
@@ -75,10 +73,8 @@ TEST(ArchiveDirectory, FreshDiscardsReadingConsumes) {
   }
   EXPECT_EQ(ScratchDir::content(plain), "copied, not moved");
   DeleteFileW(plain.c_str());
-  EXPECT_EQ(ScratchDir::tree(root), (std::vector<std::wstring>{L"info.xml", L"mail john@example.com\\",
-                                                               L"mail john@example.com\\inbox\\",
-                                                               L"mail john@example.com\\inbox\\1.eml",
-                                                               L"plain.txt"}));
+  EXPECT_EQ(ScratchDir::tree(root), (std::vector<std::wstring>{L"info.xml", L"mail john@example.com\\", L"mail john@example.com\\inbox\\",
+                                                               L"mail john@example.com\\inbox\\1.eml", L"plain.txt"}));
   {
     MailArchive archive(false, root);
     archive.getFile(L"plain.txt", scratch / L"back.txt");
@@ -89,10 +85,8 @@ TEST(ArchiveDirectory, FreshDiscardsReadingConsumes) {
   }
   EXPECT_FALSE(ScratchDir::exists(root)) << "a read archive is removed";
   EXPECT_EQ(ScratchDir::content(scratch / L"back.txt"), "copied, not moved");
-  EXPECT_FALSE(ScratchDir::exists(scratch / L"nothing.txt"));
   EXPECT_EQ(ScratchDir::content(scratch / L"restored\\inbox\\1.eml"), "message");
-  EXPECT_FALSE(ScratchDir::exists(scratch / L"restored-nothing"));
-
+  EXPECT_FALSE(ScratchDir::exists(scratch / L"nothing.txt") || ScratchDir::exists(scratch / L"restored-nothing")) << "nothing stored, nothing made";
 }
 
 // The XML storage's writer and reader are exercised whole by the save and load round trips.

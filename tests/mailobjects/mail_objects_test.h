@@ -1,16 +1,24 @@
 #pragma once
 // What the tests of domains, mail names and mailing lists share: a fresh stand-in server with
-// the domains example.com and other.org, its folders, and an account's properties in one string.
+// the domains example.com and other.org, its folders, files as raw bytes, and an account's
+// properties in one string.
 
 #include <filesystem>
+#include <fstream>
 
-#include "mail_list_files.h"
 #include "mailobjects/dravo_account.h"
 #include "mailobjects/dravo_domain.h"
+#include "platform/scratch_dir.h"
 #include "support/raised.h"
 #include "support/standin_server.h"
 
 namespace fs = std::filesystem;
+
+inline std::string fileBytes(const fs::path& path) { return ScratchDir::content(path.wstring()); }
+inline void writeBytes(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
 
 class MailObjectsTest : public StandinTest {
  protected:

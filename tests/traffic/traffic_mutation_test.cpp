@@ -1,10 +1,8 @@
-// Damaged log sets made from a seed: truncated lines, lines cut at any byte, binary bytes,
-// huge fields, unknown session ids, dates out of order, unended last lines, and files that
-// vanish or are held open while the period is read. The reader may raise only its own
-// exceptions, and the domains of intact sessions must get exactly what a reference reading
-// of the rules gives; damaged sessions use a domain of their own. TRAFFIC_MUTATION_SETS
-// sets the number of sets (10000), TRAFFIC_MUTATION_SEED picks another seed (printed), and
-// TRAFFIC_MUTATION_TRACE prints each batch before it is read (to find a hang).
+// Damaged log sets made from a seed (the kinds below): only the module's exceptions may
+// arise, and the domains of intact sessions get exactly what a reference reading of the rules
+// gives; damaged sessions use a domain of their own. TRAFFIC_MUTATION_SETS sets the number of
+// sets (10000), TRAFFIC_MUTATION_SEED another seed, TRAFFIC_MUTATION_TRACE prints each batch
+// before it is read (to find a hang).
 
 #include <windows.h>
 #include <psapi.h>
@@ -14,6 +12,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <random>
@@ -24,7 +24,7 @@
 #include "platform/log_manager.h"
 #include "platform/log_switches.h"
 #include "platform/owner.h"
-#include "traffic/log_dir.h"
+#include "traffic/traffic_results.h"
 #include "traffic/traffic_collector.h"
 
 namespace {
@@ -34,42 +34,24 @@ const char* const kindNames[kinds] = {"truncated line", "cut at any byte", "bina
                                       "dates disorder", "unended line",    "file vanishes", "file held open"};
 enum class Outcome { parses, fails, ends };  // what the line does to the walk of its file, in rising order
 
-const std::int64_t periodStart = maillog::toSeconds({2026, 5, 10}), periodEnd = maillog::toSeconds({2026, 5, 13});
-const SYSTEMTIME from = dayTime(2026, 5, 10), to = dayTime(2026, 5, 13);
-constexpr std::int64_t day = 86400;
+const std::int64_t periodStart = maillog::toSeconds({2026, 5, 10}), periodEnd = maillog::toSeconds({2026, 5, 13}), day = 86400;
 
-// A message as written and what it does by the rules, for the reference reading.
+// A message as written and what it does by the rules, for the reference reading. Direction:
+// 1 ">>>", 2 "<<<", 3 "***", 0 none (always "Disconnected"); length of the text, size of a "***" line.
 struct Said {
   std::string message;
   std::uint32_t id = 0;
-  int direction = 0;  // 1 ">>>", 2 "<<<", 3 "***", 0 none
-  bool client = false, local = false;  // direction 0 is always "Disconnected"
-  std::uint64_t length = 0, size = 0;  // of the text, and the size of a "***" line
+  int direction = 0;
+  bool client = false, local = false;
+  std::uint64_t length = 0, size = 0;
   std::optional<std::wstring> sender;
   std::wstring recipient, user;
 };
-struct Entry {
-  std::string bytes;
-  std::int64_t time = 0;
-  std::optional<Said> effect;  // none for lines of damaged sessions, whose credit is not judged
-  Outcome outcome = Outcome::parses;
-  bool lineEnd = true;
-};
-struct File {
-  std::string name, lineEnd;
-  bool pop = false;
-  int gone = 0;  // 1 vanishes, 2 is held open without sharing, when its turn comes
-  std::vector<Entry> entries;
-};
-struct Set {
-  Kind kind;
-  std::vector<File> files;  // in name order
-  std::wstring intact[2], damaged;
-};
-struct Tuning {
-  std::size_t hugeMin = 512, hugeMax = 16384, batch = 100;
-  bool memoryTest = false;  // only huge fields that no session keeps, in the temporary folder, memory sampled
-};
+// A line's effect is none for lines of damaged sessions, whose credit is not judged.
+struct Entry { std::string bytes; std::int64_t time = 0; std::optional<Said> effect; Outcome outcome = Outcome::parses; bool lineEnd = true; };
+// A file is gone 1: vanishes, 2: is held open without sharing, when its turn comes.
+struct File { std::string name, lineEnd; bool pop = false; int gone = 0; std::vector<Entry> entries; };
+struct Set { Kind kind; std::vector<File> files; std::wstring intact[2], damaged; };  // files in name order
 struct Tally {
   std::uint64_t sets[kinds] = {}, wrong[kinds] = {}, failing = 0, ending = 0, raised = 0;
   std::int64_t peakGrowth = 0, afterGrowth = 0;  // of the working set, between files and after the call
@@ -100,13 +82,13 @@ std::wstring widened(const std::string& text) { return std::wstring(text.begin()
 
 class SetMaker {
  public:
-  SetMaker(std::uint64_t seed, std::uint64_t index, unsigned slot, const Tuning& tuning) : slot_(slot), tuning_(tuning) {
+  // The slot names the set's files and ids; `memory`: only huge fields of 2 MB that no session keeps.
+  SetMaker(std::uint64_t seed, std::uint64_t index, unsigned slot, bool memory) : slot_(slot), memory_(memory) {
     std::seed_seq sequence{std::uint32_t(seed), std::uint32_t(seed >> 32), std::uint32_t(index), std::uint32_t(index >> 32)};
     random_.seed(sequence);
-    set_.kind = tuning.memoryTest ? hugeField : Kind(index % kinds);
+    set_.kind = memory ? hugeField : Kind(index % kinds);
     const std::string k = std::to_string(index);
-    mine_ = {"i" + k + "a.test", "i" + k + "b.test", "far.test", "I" + k + "A.TEST"};
-    theirs_ = {"d" + k + "a.test", "far.test"};
+    mine_ = {"i" + k + "a.test", "i" + k + "b.test", "far.test", "I" + k + "A.TEST"}, theirs_ = {"d" + k + "a.test", "far.test"};
     set_.intact[0] = widened(mine_[0]), set_.intact[1] = widened(mine_[1]), set_.damaged = widened(theirs_[0]);
   }
 
@@ -116,17 +98,17 @@ class SetMaker {
       const std::uint64_t intact = pop ? pick(3) : 1 + pick(3), all = intact + (pop ? hurtPop : hurtSmtp);
       std::vector<std::vector<Said>> sessions;
       std::vector<std::string> addresses;
+      std::vector<std::size_t> open, next(all);
       for (std::uint64_t n = 0; n < all; ++n) {
         const std::uint32_t id = (slot_ << 16) | (n < intact ? 0 : 0x8000) | std::uint32_t(n);
         const bool local = pop && chance(15);
         addresses.push_back(local ? "127.0.0.1" : "10.0.0." + std::to_string(1 + n));
         sessions.push_back(pop ? popSession(id, n < intact ? mine_ : theirs_, local) : smtpSession(id, n < intact ? mine_ : theirs_));
         if (n < intact) intactIds_[pop].push_back(id);
+        open.push_back(n);
       }
       // Sessions interleaved line by line, a line every half hour at most.
       std::vector<Entry> sequence;
-      std::vector<std::size_t> open, next(all);
-      for (std::size_t s = 0; s < all; ++s) open.push_back(s);
       for (std::int64_t time = periodStart - day / 2 + std::int64_t(pick(3 * day)); !open.empty();) {
         const std::size_t k = pick(open.size()), s = open[k];
         const Said& said = sessions[s][next[s]++];
@@ -150,42 +132,38 @@ class SetMaker {
  private:
   std::uint64_t pick(std::uint64_t n) { return random_() % n; }
   bool chance(int percent) { return pick(100) < std::uint64_t(percent); }
-  // From a day before the period to a day after it, often on its edges.
-  std::int64_t anyTime() {
-    static const std::int64_t edges[] = {periodStart - 1, periodStart, periodEnd - 1, periodEnd};
+  std::int64_t anyTime() {  // from a day before the period to a day after it, often on its edges
+    const std::int64_t edges[] = {periodStart - 1, periodStart, periodEnd - 1, periodEnd};
     return chance(30) ? edges[pick(4)] : periodStart - day + std::int64_t(pick(5 * day));
   }
   std::string word() { return std::string(1 + pick(12), char('a' + pick(11))); }  // never spells a keyword
   std::string separator() { return chance(85) ? " " : chance(50) ? "\t" : "  "; }
 
-  // One message with what it does: its text is the words joined by single blanks.
-  Said say(std::uint32_t id, int direction, const std::vector<std::string>& words, bool client = false) {
-    static const char* const markers[] = {"", ">>>", "<<<", "***"};
+  // One message with what it does: its text is the words joined by single blanks; word
+  // `sizeWord` of a "***" line is its size.
+  Said say(std::uint32_t id, int direction, const std::vector<std::string>& words, bool client = false, int sizeWord = -1) {
     Said said;
     said.message = client ? "Client session " : "", said.id = id, said.direction = direction, said.client = client;
-    if (direction) said.message += markers[direction] + separator();
-    for (std::size_t i = 0; i < words.size(); ++i) {
-      said.message += (i ? separator() : "") + words[i];
-      said.length += words[i].size() + (i ? 1 : 0);
-    }
+    if (sizeWord >= 0) said.size = std::stoull(words[sizeWord]);
+    if (direction) said.message += std::string(direction == 1 ? ">>>" : direction == 2 ? "<<<" : "***") + separator();
+    for (std::size_t i = 0; i < words.size(); ++i) said.message += (i ? separator() : "") + words[i], said.length += words[i].size() + (i ? 1 : 0);
     return said;
   }
   std::vector<Said> smtpSession(std::uint32_t id, const std::vector<std::string>& domains) {
     std::vector<Said> lines{say(id, 1, {"220", "mx.test", word()}), say(id, 2, {"EHLO", word()})};
     const std::string sender = "s" + word() + "@" + domains[pick(domains.size())];
-    const std::uint64_t form = pick(4);  // the last form has no sender line
+    const std::uint64_t form = pick(4);  // the last form has no sender line; the third is the null sender
     if (form == 0) lines.push_back(say(id, 2, {"MAIL", "FROM:<" + sender + ">", "SIZE=" + std::to_string(pick(9999))}));
     if (form == 1) lines.push_back(say(id, 2, {"mail", "from:", "<" + sender + ">"}));
-    if (form == 2) lines.push_back(say(id, 2, {"MAIL", "FROM:<>"}));  // the null sender
+    if (form == 2) lines.push_back(say(id, 2, {"MAIL", "FROM:<>"}));
     if (form < 3) lines.back().sender = form == 2 ? L"" : widened(sender);
     for (std::uint64_t n = pick(4); n > 0; --n) {
       const std::string to = "r" + word() + "@" + domains[pick(domains.size())];
       lines.push_back(pick(3) ? say(id, 2, {"RCPT", "TO:<" + to + ">"}) : say(id, 2, {"rcpt", "to:" + to}));
       lines.back().recipient = widened(to);
     }
-    if (chance(70)) lines.push_back(sized(id, {"Received", "message", "of", std::to_string(pick(100000)), "bytes"}, 3));
-    lines.push_back(say(id, 1, {"QUIT"}, true));
-    lines.push_back(say(id, 2, {"221", word()}, true));
+    if (chance(70)) lines.push_back(say(id, 3, {"Received", "message", "of", std::to_string(pick(100000)), "bytes"}, false, 3));
+    lines.push_back(say(id, 1, {"QUIT"}, true)), lines.push_back(say(id, 2, {"221", word()}, true));
     if (chance(80)) lines.push_back(say(id, 0, {"Disconnected"}));
     return lines;
   }
@@ -197,31 +175,24 @@ class SetMaker {
       lines.back().user = widened(user);
       lines.push_back(say(id, 2, {"PASS", word()}));
     }
-    lines.push_back(sized(id, {"Sent", "message", std::to_string(pick(100000))}, 2));
+    lines.push_back(say(id, 3, {"Sent", "message", std::to_string(pick(100000))}, false, 2));
     lines.push_back(say(id, 1, {"+OK", word()}));
     if (chance(80)) lines.push_back(say(id, 0, {"Disconnected"}));
     for (Said& said : lines) said.local = local;
     return lines;
   }
-  Said sized(std::uint32_t id, const std::vector<std::string>& words, std::size_t sizeWord) {
-    Said said = say(id, 3, words);
-    said.size = std::stoull(words[sizeWord]);
-    return said;
-  }
   Entry entry(bool pop, const std::string& address, const Said& said, std::int64_t time, bool hurt) {
-    Entry made;
     const auto service = pop ? maillog::Service::pop3 : maillog::Service::smtp;
+    Entry made;
     made.bytes = maillog::logLine(service, address, said.id, maillog::fromSeconds(time), said.message), made.time = time;
     if (!hurt) made.effect = said;
     return made;
   }
 
   void damage() {
-    static const char binary[] = {'\0', '\r', '\x1a', '\x01', '\x7f', '\x80', '\x81', '\x9d', '\xa0', '\xff', '\v', '\f', '\t'};
     std::vector<std::pair<Entry*, bool>> hurt;  // lines of damaged sessions, with their kind
     for (File& file : set_.files)
-      for (Entry& e : file.entries)
-        if (!e.effect && !e.bytes.empty()) hurt.emplace_back(&e, file.pop);
+      for (Entry& e : file.entries) if (!e.effect && !e.bytes.empty()) hurt.emplace_back(&e, file.pop);
     if (set_.kind <= hugeField && hurt.empty()) return;
     const auto [e, pop] = set_.kind <= hugeField ? hurt[pick(hurt.size())] : std::pair<Entry*, bool>{};
     const auto tokens = e ? spans(e->bytes) : decltype(spans("")){};
@@ -237,6 +208,7 @@ class SetMaker {
       }
       case binaryBytes:
         for (std::uint64_t n = 1 + pick(3); n > 0; --n) {
+          static const char binary[] = {'\0', '\r', '\x1a', '\x01', '\x7f', '\x80', '\x81', '\x9d', '\xa0', '\xff', '\v', '\f', '\t'};
           const char c = binary[pick(sizeof binary)];
           // Blanks go into the message only, where they may move words. Other bytes go into the
           // message or the unparsed tokens (0 to 3), or make the id, month or time unreadable
@@ -255,8 +227,8 @@ class SetMaker {
         // Past the address, the id's eight digits, the service, the day's and year's digits,
         // the seconds, the zone or the message, or in an address that the session keeps.
         static const std::size_t tokenAt[] = {0, 1, 2, 3, 5, 6, 7};
-        const std::size_t length = tuning_.hugeMin + pick(tuning_.hugeMax - tuning_.hugeMin + 1), at = e->bytes.find('@');
-        const std::uint64_t where = pick(tuning_.memoryTest || at == std::string::npos ? 8 : 9);
+        const std::size_t length = memory_ ? 2 << 20 : 512 + pick(16384 - 512 + 1), at = e->bytes.find('@');
+        const std::uint64_t where = pick(memory_ || at == std::string::npos ? 8 : 9);
         std::string field(length, chance(50) ? 'w' : '9');
         for (std::size_t i = 1, words = chance(30); words && i < length; i += 2) field[i] = ' ';  // or a great many words
         if (where == 7) e->bytes += " " + field;
@@ -295,27 +267,23 @@ class SetMaker {
 
   std::mt19937_64 random_;
   unsigned slot_;
-  const Tuning& tuning_;
+  bool memory_;
   Set set_;
   std::vector<std::string> mine_, theirs_;
   std::vector<std::uint32_t> intactIds_[2];
 };
 
 // The reference reading: sessions replayed from what their lines do, by the rules.
-struct Session {
-  std::wstring sender;
-  std::vector<std::wstring> recipients, users;  // an SMTP session has no users, a POP3 one no recipients
-  std::uint64_t first = 0, second = 0;
-};
-using Sessions = std::map<std::uint32_t, Session>;
+// An SMTP session has no users, a POP3 one no recipients.
+struct Session { std::wstring sender; std::vector<std::wstring> recipients, users; std::uint64_t first = 0, second = 0; };
 
-std::wstring domainAfterAt(const std::wstring& address) {
+std::wstring domainOf(const std::wstring& address) {
   const std::size_t at = address.find(L'@');
   return at == std::wstring::npos ? L"" : address.substr(at + 1);
 }
 
 void credit(TrafficMap& traffic, const std::wstring& address, std::int64_t time, int counter, std::uint64_t amount) {
-  const auto found = traffic.find(domainAfterAt(address));
+  const auto found = traffic.find(domainOf(address));
   const maillog::LogStamp stamp = maillog::fromSeconds(time);
   if (found != traffic.end()) found->second[dayTime(stamp.year, stamp.month, stamp.day)][counter] += amount;
 }
@@ -323,14 +291,14 @@ void credit(TrafficMap& traffic, const std::wstring& address, std::int64_t time,
 void close(const Session& s, std::int64_t time, TrafficMap& traffic) {
   for (const std::wstring& user : s.users) credit(traffic, user, time, 4, s.first), credit(traffic, user, time, 5, s.second);
   std::uint64_t listed = 0;
-  for (const std::wstring& r : s.recipients) listed += traffic.count(domainAfterAt(r));
+  for (const std::wstring& r : s.recipients) listed += traffic.count(domainOf(r));
   if (listed < s.recipients.size()) credit(traffic, s.sender, time, 0, s.first), credit(traffic, s.sender, time, 1, s.second);
   for (const std::wstring& r : s.recipients)
     if (listed != 0) credit(traffic, r, time, 2, s.first / listed), credit(traffic, r, time, 3, s.second / listed);
 }
 
 // False when the line fails its file.
-bool apply(const Said& e, bool pop, std::int64_t time, Sessions& sessions, TrafficMap& traffic) {
+bool apply(const Said& e, bool pop, std::int64_t time, std::map<std::uint32_t, Session>& sessions, TrafficMap& traffic) {
   const auto found = sessions.find(e.id);
   if (pop && e.local) return true;
   if (e.direction == 0 && found != sessions.end()) close(found->second, time, traffic), sessions.erase(found);
@@ -347,7 +315,7 @@ bool apply(const Said& e, bool pop, std::int64_t time, Sessions& sessions, Traff
 }
 
 StringList expectedReading(const Set& set, const std::wstring& directory, TrafficMap& traffic, Tally& tally) {
-  Sessions sessions[2];
+  std::map<std::uint32_t, Session> sessions[2];
   StringList finished;
   for (const File& file : set.files) {
     bool old = true, failed = false;
@@ -368,27 +336,11 @@ StringList expectedReading(const Set& set, const std::wstring& directory, Traffi
   return finished;
 }
 
-struct Place {
-  std::uint64_t seed = 0, first = 0, last = 0;
-} place;
-
+std::uint64_t crashPlace[3];  // seed, first and last set of the batch being read
 LONG WINAPI reportCrash(EXCEPTION_POINTERS* info) {
   std::fprintf(stderr, "exception %08lX while reading sets %llu to %llu of seed %llu\n", info->ExceptionRecord->ExceptionCode,
-               place.first, place.last, place.seed);
+               crashPlace[1], crashPlace[2], crashPlace[0]);
   return EXCEPTION_EXECUTE_HANDLER;
-}
-
-// Tens of thousands of small files: in memory where the host offers it (its shared-memory
-// folder on Wine's Z: drive, several times faster to write), else in the temporary folder.
-std::wstring memoryRoot() {
-  const DWORD attributes = GetFileAttributesW(L"Z:\\dev\\shm\\");
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? L"Z:\\dev\\shm\\" : L"";
-}
-
-void writeFile(const std::wstring& path, const std::string& bytes) {
-  const FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  ASSERT_TRUE(file && WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr)) << GetLastError();
 }
 
 std::int64_t workingSet() {
@@ -399,53 +351,61 @@ std::int64_t workingSet() {
 
 // Sets first .. first + count - 1 of seed, read in batches: each set keeps its own files,
 // session ids and domains, so one call reads many sets that cannot touch each other.
-Tally readSets(std::uint64_t seed, std::uint64_t first, std::uint64_t count, const Tuning& tuning = {}) {
+Tally readSets(std::uint64_t seed, std::uint64_t count, bool memory = false) {
+  const std::uint64_t batch = memory ? 16 : 100;
   Tally tally;
   LogManager::instance();
   const LogSwitches saved = logSwitches();
   logSwitches().console[3] = logSwitches().eventLog[3] = 0;  // thousands of damaged files are logged on purpose
   SetUnhandledExceptionFilter(reportCrash);
-  LogDir dir(tuning.memoryTest ? L"" : memoryRoot());
+  // Tens of thousands of small files go to the host's shared memory through Wine's Z: drive
+  // where it has one (several times faster to write); the memory test stays in the temporary folder.
+  ScratchDir scratch;
+  const DWORD shm = GetFileAttributesW(L"Z:\\dev\\shm\\");
+  const bool shared = !memory && shm != INVALID_FILE_ATTRIBUTES && (shm & FILE_ATTRIBUTE_DIRECTORY);
+  const std::wstring dir = shared ? L"Z:\\dev\\shm\\traffic-" + std::to_wstring(GetCurrentProcessId()) + L"\\" : scratch.path() + L"\\";
+  std::error_code ignored;
+  std::filesystem::remove_all(dir, ignored);  // what a crashed run of the same process id left
+  std::filesystem::create_directories(dir);
   std::set<std::wstring> written;  // rewriting a file costs less than making it anew
-  for (std::uint64_t start = first; start < first + count; start += tuning.batch) {
-    const std::uint64_t size = std::min<std::uint64_t>(tuning.batch, first + count - start);
-    place = {seed, start, start + size - 1};
-    if (std::getenv("TRAFFIC_MUTATION_TRACE")) std::fprintf(stderr, "sets %llu to %llu\n", place.first, place.last);
+  for (std::uint64_t start = 0; start < count; start += batch) {
+    const std::uint64_t size = std::min(batch, count - start);
+    crashPlace[0] = seed, crashPlace[1] = start, crashPlace[2] = start + size - 1;
+    if (std::getenv("TRAFFIC_MUTATION_TRACE")) std::fprintf(stderr, "sets %llu to %llu\n", start, start + size - 1);
     std::vector<Set> sets;
     TrafficMap traffic;
     std::map<std::wstring, int> gone;
     std::set<std::wstring> names;
     for (std::uint64_t index = start; index < start + size; ++index) {
-      // The slot, which names the set's files and ids, is the same when a set is replayed alone.
-      const Set& set = sets.emplace_back(SetMaker(seed, index, unsigned(index % tuning.batch), tuning).make());
+      const Set& set = sets.emplace_back(SetMaker(seed, index, unsigned(index % batch), memory).make());
       traffic[set.intact[0]], traffic[set.intact[1]], traffic[set.damaged];
       for (const File& file : set.files) {
         std::string bytes;
         for (const Entry& e : file.entries) bytes += e.bytes + (e.lineEnd ? file.lineEnd : "");
-        writeFile(dir.path() + *names.insert(widened(file.name)).first, bytes);
+        const std::wstring path = dir + *names.insert(widened(file.name)).first;
+        EXPECT_TRUE((std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes).good()) << file.name;
         if (file.gone) gone[widened(file.name)] = file.gone;
       }
     }
     for (const std::wstring& name : written)
-      if (!names.count(name)) DeleteFileW((dir.path() + name).c_str());
+      if (!names.count(name)) DeleteFileW((dir + name).c_str());
     written = std::move(names);
     FileHandle held;
     const std::int64_t baseline = workingSet();
     const auto progress = [&](std::size_t, std::size_t, const std::wstring& name) {
-      if (tuning.memoryTest) tally.peakGrowth = std::max(tally.peakGrowth, workingSet() - baseline);
+      if (memory) tally.peakGrowth = std::max(tally.peakGrowth, workingSet() - baseline);
       held.reset();
-      const auto found = gone.find(name);
-      if (found != gone.end() && found->second == 1) DeleteFileW((dir.path() + name).c_str());
-      if (found != gone.end() && found->second == 2)
-        held.reset(CreateFileW((dir.path() + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+      const int how = gone.contains(name) ? gone.at(name) : 0;
+      if (how == 1) DeleteFileW((dir + name).c_str());
+      if (how == 2) held.reset(CreateFileW((dir + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     };
     StringList finished;
     try {
-      Dravo::collectTraffic(dir.path(), from, to, traffic, finished, progress);
+      Dravo::collectTraffic(dir, dayTime(2026, 5, 10), dayTime(2026, 5, 13), traffic, finished, progress);
     } catch (const vexception&) {
       ++tally.raised;  // the module's own family; the totals below still must hold
     } catch (...) {
-      ADD_FAILURE() << "an exception foreign to the module while reading sets " << start << " to " << place.last << " of seed " << seed;
+      ADD_FAILURE() << "an exception foreign to the module while reading sets " << start << " to " << start + size - 1 << " of seed " << seed;
     }
     held.reset();
     tally.afterGrowth = workingSet() - baseline;
@@ -454,8 +414,8 @@ Tally readSets(std::uint64_t seed, std::uint64_t first, std::uint64_t count, con
       TrafficMap reference{{set.intact[0], {}}, {set.intact[1], {}}, {set.damaged, {}}}, got;
       StringList mine;
       for (const std::wstring& path : finished)
-        if (path.compare(dir.path().size() + 1, 3, std::to_wstring(1000 + index % tuning.batch).substr(1)) == 0) mine.push_back(path);
-      const StringList wanted = expectedReading(set, dir.path(), reference, tally);
+        if (path.compare(dir.size() + 1, 3, std::to_wstring(1000 + index % batch).substr(1)) == 0) mine.push_back(path);
+      const StringList wanted = expectedReading(set, dir, reference, tally);
       reference.erase(set.damaged);
       for (const std::wstring& key : set.intact) got[key] = traffic.at(key);
       ++tally.sets[set.kind];
@@ -465,6 +425,7 @@ Tally readSets(std::uint64_t seed, std::uint64_t first, std::uint64_t count, con
     }
   }
   logSwitches() = saved;
+  if (shared) std::filesystem::remove_all(dir, ignored);
   return tally;
 }
 
@@ -476,11 +437,9 @@ std::uint64_t fromEnvironment(const char* name, std::uint64_t otherwise) {
 }  // namespace
 
 TEST(TrafficMutation, DamagedSetsRaiseOnlyTheModulesErrorsAndCreditIntactSessionsExactly) {
-  // One fixed seed by default, so that every run of the suite reads the same sets.
-  const std::uint64_t seed = fromEnvironment("TRAFFIC_MUTATION_SEED", 20261206);
-  const std::uint64_t count = fromEnvironment("TRAFFIC_MUTATION_SETS", 10000);
+  const std::uint64_t seed = fromEnvironment("TRAFFIC_MUTATION_SEED", 20261206), count = fromEnvironment("TRAFFIC_MUTATION_SETS", 10000);
   std::printf("seed %llu, %llu sets\n", seed, count);
-  const Tally tally = readSets(seed, 0, count);
+  const Tally tally = readSets(seed, count);
   std::uint64_t wrong = 0;
   for (int kind = 0; kind < kinds; ++kind) {
     std::printf("  %-16s %8llu sets, %llu wrong\n", kindNames[kind], tally.sets[kind], tally.wrong[kind]);
@@ -493,9 +452,7 @@ TEST(TrafficMutation, DamagedSetsRaiseOnlyTheModulesErrorsAndCreditIntactSession
 }
 
 TEST(TrafficMutation, HugeFieldsAreNotKeptOnceTheirLineIsRead) {
-  Tuning tuning;
-  tuning.hugeMin = tuning.hugeMax = 2 << 20, tuning.batch = 16, tuning.memoryTest = true;
-  const Tally tally = readSets(20261206, 0, 16, tuning);
+  const Tally tally = readSets(20261206, 16, true);
   std::printf("working set: %lld KB more at most between files, %lld KB more after the call\n", tally.peakGrowth >> 10,
               tally.afterGrowth >> 10);
   EXPECT_EQ(tally.wrong[hugeField], 0u);
