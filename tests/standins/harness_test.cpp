@@ -1,6 +1,5 @@
-// What tests see of the stand-in mail server and inject into it, driven through IDispatch:
-// the journal, faults on the nth call, refused creation, the count of live objects, and a
-// state that outlives its objects and that "Init" reads from disk.
+// What tests see of the stand-in mail server and inject into it, through IDispatch: the
+// journal, faults, refused creation, live objects, and a state that "Init" reads from disk.
 
 #include <gtest/gtest.h>
 
@@ -90,7 +89,6 @@ TEST_F(StandinHarness, FaultsFallOnTheNthCallAndChangeNothing) {
     EXPECT_EQ(error.description(), L"the store is locked");
   }
   EXPECT_EQ(domains(api), L"a.com;c.com");
-
 }
 
 TEST_F(StandinHarness, RefusedCreationFailsUntilAcceptedOrResetAndLiveObjectsAreCounted) {
