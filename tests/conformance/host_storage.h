@@ -1,6 +1,6 @@
 #pragma once
-// The host's own archive storage in both forms: the writer logs every call it receives,
-// the reader serves a tree of elements built by the test and logs the same way.
+// The host's archive storage in both forms: the writer logs every call, the reader serves a
+// tree of elements built by the test and logs the same way.
 
 #include <map>
 #include <memory>

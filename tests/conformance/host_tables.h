@@ -223,6 +223,17 @@ inline void stackKept(std::uintptr_t before, std::uintptr_t after, const char* c
   EXPECT_EQ(static_cast<std::intptr_t>(after - before), 0) << "stack pointer moved by " << call;
 }
 
+// The failure a call raised, as the host catches it; "<returned>" when it raised none.
+template <class Call>
+vexception raised(Call&& call) {
+  try {
+    call();
+  } catch (const vexception& e) {
+    return e;
+  }
+  return {L"<returned>", {}};
+}
+
 }  // namespace host
 
 #if defined(__i386__)

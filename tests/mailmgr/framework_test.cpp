@@ -1,5 +1,5 @@
-// The mail manager's own parsing and layout: the command line, numbers, addresses, sizes
-// and tables.
+// The mail manager's own parsing and layout; how a usage error is printed is pinned by the
+// runs of mailmgr.exe.
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,6 @@ TEST(CommandLine, FindsTheCommandArgumentsAndOptionsWhereverTheyStand) {
 
 TEST(CommandLine, UsageProblemsNameWhatWasTypedAndTheCommand) {
   const std::pair<Words, const wchar_t*> cases[] = {
-      {{L"domain", L"create"}, L"missing DOMAIN"},
       {{L"domain", L"list", L"extra"}, L"unexpected argument 'extra'"},
       {{L"server", L"supports"}, L"missing CODE"},
       {{L"server", L"name", L"0", L"1", L"2"}, L"unexpected argument '2'"},
@@ -60,8 +59,6 @@ TEST(CommandLine, UsageProblemsNameWhatWasTypedAndTheCommand) {
       {{L"domain", L"list", L"-x"}, L"unknown option '-x'"},
       {{L"domain", L"create", L"x", L"--force=yes"}, L"option --force takes no value"},
       {{L"domain", L"create", L"x", L"--limit", L"1", L"--limit=2"}, L"option --limit given twice"},
-      {{L"frob"}, L"unknown command 'frob'"},
-      {{L"domain", L"frob"}, L"unknown command 'domain frob'"},
   };
   for (const auto& [words, problem] : cases) {
     try {

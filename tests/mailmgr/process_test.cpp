@@ -1,6 +1,5 @@
-// mailmgr.exe run as a person or a script runs it: against the module built beside it, and
-// against a module with scripted answers (scripted_provider.cpp) whose journal shows what
-// the tool did with the objects and failures it was handed.
+// mailmgr.exe against the module built beside it, and against a module with scripted answers
+// whose journal shows what the tool did with the objects and failures it was handed.
 
 #include <windows.h>
 
@@ -9,12 +8,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <tuple>
 
 #include "mailmgr/run_mailmgr.h"
+#include "platform/scratch_dir.h"
 
 namespace {
 
@@ -76,28 +74,20 @@ TEST(Mailmgr, ServerInfoAndTheTourTellByTheirExitCodeWhetherAllWorked) {
 
 class Scripted : public testing::Test {
  protected:
-  void SetUp() override {
-    wchar_t directory[MAX_PATH], file[MAX_PATH];
-    GetTempPathW(MAX_PATH, directory);
-    ASSERT_NE(GetTempFileNameW(directory, L"mmj", 0, file), 0u);
-    journal_ = file;
-    SetEnvironmentVariableW(L"MAILMGR_JOURNAL", file);  // inherited by the child
-  }
-  void TearDown() override { std::filesystem::remove(journal_); }
-  const std::vector<std::wstring> dll{L"--dll", besideTestProgram(L"scripted_provider.dll")};
+  void SetUp() override { SetEnvironmentVariableW(L"MAILMGR_JOURNAL", journal_.c_str()); }  // inherited by the child
   MailmgrRun run(std::vector<std::wstring> words, const std::string& input = {}) {
     words.insert(words.begin(), dll.begin(), dll.end());
     return runMailmgr(words, input);
   }
   // The journal so far, which is then emptied.
   std::string journal() {
-    std::ifstream in(journal_, std::ios::binary);
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    in.close();
-    std::ofstream(journal_, std::ios::binary | std::ios::trunc);
-    return text;
+    const std::string text = ScratchDir::content(journal_);
+    std::ofstream(journal_.c_str(), std::ios::binary | std::ios::trunc);
+    return text == "<missing>" ? "" : text;
   }
-  std::filesystem::path journal_;
+  const std::vector<std::wstring> dll{L"--dll", besideTestProgram(L"scripted_provider.dll")};
+  ScratchDir scratch;
+  const std::wstring journal_ = scratch / L"journal.txt";
 };
 
 TEST_F(Scripted, CommandsPrintWhatTheModuleGaveAndReleaseItsObjectsBeforeTheProvider) {

@@ -1,6 +1,6 @@
 #pragma once
-// Runs mailmgr.exe (beside the test program) as a child process with its standard streams
-// redirected, as a person's shell or a script would, and checks runs from a table.
+// Runs mailmgr.exe (beside the test program) with its standard streams redirected, as a
+// shell or a script would, and checks runs from a table.
 
 #include <string>
 #include <vector>

@@ -1,11 +1,6 @@
-// A module that hands out the real provider with scripted answers for the domain and mail
-// name operations, so that tests can watch what the mail manager does with the objects and
-// failures it receives. Each call is noted, one line each, in the UTF-8 file named by the
-// environment variable MAILMGR_JOURNAL.
-//
-// Names choose the answer: "null.example" gives a null object, "os-error.example",
-// "com-error.example", "std-error.example", "int.example" and "pending.example" raise the
-// kinds of failure a module can raise.
+// The real provider with scripted domain and mail name operations, each call noted as a UTF-8
+// line in the file named by MAILMGR_JOURNAL. Names choose the answer: "null.example" a null
+// object, "os-error", "com-error", "std-error", "int" and "pending.example" a kind of failure.
 
 #include <windows.h>
 

@@ -1,7 +1,5 @@
-// Each command group of mailmgr.exe against the real module and a stand-in mail server of
-// the test's own (given to the child through DRAVO_STANDIN_ROOT): the words reach the
-// module, the result is printed, refusals exit with their status. What the module does with
-// the calls is checked by the module's own tests.
+// Each command group of mailmgr.exe against the real module and a stand-in mail server of the
+// test's own (DRAVO_STANDIN_ROOT): the words reach the module, refusals exit with their status.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -26,7 +26,6 @@
 
 namespace {
 
-const std::vector<std::wstring> serviceNames{L"DravoSMTP", L"DravoPOP3", L"DravoControl"};
 using OpenFault = ImportFault<HANDLE, const wchar_t*, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD, DWORD, HANDLE>;
 using StartFault = ImportFault<BOOL, SC_HANDLE, DWORD, const wchar_t**>;
 using ControlFault = ImportFault<BOOL, SC_HANDLE, DWORD, SERVICE_STATUS*>;
@@ -34,29 +33,23 @@ using QueryFault = ImportFault<BOOL, SC_HANDLE, SERVICE_STATUS*>;
 using ConfigFault = ImportFault<BOOL, SC_HANDLE, DWORD, DWORD, DWORD, const wchar_t*, const wchar_t*, DWORD*,
                                 const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*>;
 
+using Armed = std::shared_ptr<void>;  // a fault in force while it lives
+template <class Fault>
+std::function<Armed()> nth(const char* function, int n, DWORD code) {
+  return [=] { return std::make_shared<Fault>("advapi32.dll", function, Fault::failNth(n, FALSE, code)); };
+}
+const std::wstring refused = L"COM Error 80004005 (Call failed., refused)";
+
 class MailServerFaultSweep : public StandinTest {
- public:
-  using StandinTest::server;  // the rows reach into the fixture to break its surroundings
+ protected:
   ~MailServerFaultSweep() override {
     reset();
     package->release();
   }
-  // Services stopped on demand start, their processes ended (Wine refuses a start while the
-  // last run's process lives), the module not registered, no message size limit, and the
-  // filter file and its backup as an earlier set-up left them.
+  // The services reset, the module not registered, no message size limit, and the filter
+  // file and its backup as an earlier set-up left them.
   void reset() {
-    for (const std::wstring& name : serviceNames) {
-      service::changeStartType(SERVICE_DEMAND_START, name.c_str(), nullptr, nullptr);
-      SERVICE_STATUS_PROCESS status{};
-      DWORD size = 0;
-      const ServiceHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-      const ServiceHandle handle(OpenServiceW(scm.get(), name.c_str(), SERVICE_QUERY_STATUS));
-      QueryServiceStatusEx(handle.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status, &size);
-      const KernelHandle process(status.dwProcessId ? OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId) : nullptr);
-      stopAndAwait(name);
-      if (process) WaitForSingleObject(process.get(), 30000);
-      setBehaviour(name, {});
-    }
+    resetMailServices();
     RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, configKeyPath, L"MAIL_PROVIDERW_DLL");
     std::ofstream(filters.c_str(), std::ios::binary) << "previous";
     std::ofstream((filters + L".bak").c_str(), std::ios::binary) << "older";
@@ -65,6 +58,9 @@ class MailServerFaultSweep : public StandinTest {
     api.setProperty(L"C_Config_Exchange_MaxData", Variant::ofInt(0));
     api.save();
   }
+  std::function<Armed()> refuses(const wchar_t* member, int n) {
+    return [=, this] { return server.failInvoke(member, n, E_FAIL, L"refused"), nullptr; };
+  }
   // The filter file and its backup, each service's start type and state, the registration.
   std::string state() const {
     const auto label = [&](const std::wstring& path) {
@@ -72,7 +68,7 @@ class MailServerFaultSweep : public StandinTest {
       return content == installed ? "new" : content == "<missing>" || content == "previous" || content == "older" ? content : "partial";
     };
     std::string services;
-    for (const std::wstring& name : serviceNames) {
+    for (const std::wstring& name : mailServices) {
       services += service::serviceStartupType(name.c_str(), nullptr, nullptr) == SERVICE_AUTO_START ? 'A' : 'D';
       services += currentState(name) == SERVICE_RUNNING ? "R " : "S ";
     }
@@ -105,93 +101,72 @@ struct StalledStop {
   }};
 };
 
-using Arm = std::function<std::shared_ptr<void>(MailServerFaultSweep&)>;
-struct Row {
-  const char* fault;
-  bool setup;  // else the removal
-  Arm arm;
-  std::function<std::wstring(const std::wstring& filters)> text;
-  const char* state;
-};
-
-template <class Fault>
-Arm nth(const char* dll, const char* function, int n, DWORD code) {
-  return [=](auto&) { return std::make_shared<Fault>(dll, function, Fault::failNth(n, FALSE, code)); };
-}
-Arm serverRefuses(const wchar_t* member, int n) {
-  return [=](MailServerFaultSweep& t) { return t.server.failInvoke(member, n, E_FAIL, L"refused"), nullptr; };
-}
-Arm held(const wchar_t* suffix) {
-  return [=](MailServerFaultSweep& t) {
-    return std::make_shared<FileHandle>(CreateFileW((t.filters + suffix).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  };
-}
-auto text(const std::wstring& fixed) {
-  return [=](const std::wstring&) { return fixed; };
-}
-auto osFailure(DWORD code, const wchar_t* before, const wchar_t* after, const char* function, int line) {
-  return [=](const std::wstring& f) { return osText(code, before + f + after) + at(function, line); };
-}
-
-const std::wstring refused = L"COM Error 80004005 (Call failed., refused)";
-const std::wstring startFailed = L"Run-Time error: Start service failed for DravoPOP3\r\n" + at("VDravoPackage::setupMailServer", 298);
-const std::wstring stopFailed = L"Run-Time error: Stop service failed for DravoPOP3\r\n" + at("VDravoPackage::removeMailServer", 320);
-const char* const written = "new previous DS DS DS unregistered";
-const Row rows[] = {
-    // A service that cannot be stopped before the set-up is no reason to stop it.
-    {"stop before the set-up", true, nth<ControlFault>("advapi32.dll", "ControlService", 1, ERROR_SERVICE_CANNOT_ACCEPT_CTRL),
-     text(L"<no failure>"), "new previous AR AR AR registered"},
-    {"configuration folder asked", true, serverRefuses(L"GetProperty", 1), text(refused), "previous older DS DS DS unregistered"},
-    {"backup held", true, held(L".bak"), osFailure(ERROR_SHARING_VIOLATION, L"DeleteFile '", L".bak'", "removeFile", 512),
-     "previous older DS DS DS unregistered"},
-    {"filter file held", true, held(L""), [](const std::wstring& f) {
-       return osText(ERROR_SHARING_VIOLATION, L"rename file " + f + L" to " + f + L".bak") + at("renameFile", 111);
-     },
-     "previous <missing> DS DS DS unregistered"},
-    {"filter file not made", true,
-     [](MailServerFaultSweep& t) {
-       return std::make_shared<OpenFault>("kernel32.dll", "CreateFileW", [f = t.filters](const wchar_t* path, auto...) -> std::optional<HANDLE> {
-         if (f != path) return std::nullopt;
-         return SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
-       });
-     },
-     osFailure(ERROR_ACCESS_DENIED, L"Open file '", L"'", "VFile::open", 87), "<missing> previous DS DS DS unregistered"},
-    {"filter file written in part", true, [](auto&) { return std::make_shared<WriteFault>("kernel32.dll", "WriteFile", shortWrites(true)); },
-     osFailure(ERROR_DISK_FULL, L"Write to file '", L"'", "VFile::write", 113), "partial previous DS DS DS unregistered"},
-    {"event log of SMTP", true, serverRefuses(L"SetProperty", 1), text(refused), written},
-    {"event log of POP3", true, serverRefuses(L"SetProperty", 2), text(refused), written},
-    {"message size read", true, serverRefuses(L"GetProperty", 2), text(refused), written},
-    {"message size switch", true, serverRefuses(L"SetProperty", 3), text(refused), written},
-    {"message size", true, serverRefuses(L"SetProperty", 4), text(refused), written},
-    {"spam engine", true, serverRefuses(L"SetProperty", 5), text(refused), written},
-    {"configuration read again", true, serverRefuses(L"UpdateConfiguration", 1), text(refused), written},
-    {"save", true, serverRefuses(L"Save", 1), text(refused), written},
-    {"result of the save", true, serverRefuses(L"LastErr", 1), text(refused), written},
-    // Every service is tried; the one whose start type or start failed is named.
-    {"start type of POP3", true, nth<ConfigFault>("advapi32.dll", "ChangeServiceConfigW", 2, ERROR_SERVICE_DATABASE_LOCKED),
-     text(startFailed), "new previous AR DR AR registered"},
-    {"start of POP3 refused", true, nth<StartFault>("advapi32.dll", "StartServiceW", 2, ERROR_SERVICE_DISABLED), text(startFailed),
-     "new previous AR AS AR registered"},
-    {"removal: start type of POP3", false, nth<ConfigFault>("advapi32.dll", "ChangeServiceConfigW", 2, ERROR_SERVICE_DATABASE_LOCKED),
-     text(stopFailed), "previous older DS AS DS unregistered"},
-    {"removal: stop of POP3 refused", false, nth<ControlFault>("advapi32.dll", "ControlService", 2, ERROR_SERVICE_CANNOT_ACCEPT_CTRL),
-     text(stopFailed), "previous older DS DS DS unregistered"},
-    {"removal: stop of POP3 stalls", false, [](auto&) { return std::make_shared<StalledStop>(); }, text(stopFailed),
-     "previous older DS DS DS unregistered"},
-};
-
 TEST_F(MailServerFaultSweep, EachStepOfSetupAndRemovalFailsInTurn) {
-  for (const Row& row : rows) {
+  const auto held = [&](const std::wstring& path) {
+    return [=] { return std::make_shared<FileHandle>(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)); };
+  };
+  const std::wstring bak = filters + L".bak";
+  const std::wstring startFailed = L"Run-Time error: Start service failed for DravoPOP3\r\n" + at("VDravoPackage::setupMailServer", 298);
+  const std::wstring stopFailed = L"Run-Time error: Stop service failed for DravoPOP3\r\n" + at("VDravoPackage::removeMailServer", 320);
+  const char* const written = "new previous DS DS DS unregistered";
+  const struct {
+    const char* fault;
+    bool setup;  // else the removal
+    std::function<Armed()> arm;
+    std::wstring text;
+    const char* state;
+  } rows[] = {
+      // A service that cannot be stopped before the set-up is no reason to stop it.
+      {"stop before the set-up", true, nth<ControlFault>("ControlService", 1, ERROR_SERVICE_CANNOT_ACCEPT_CTRL), L"<no failure>",
+       "new previous AR AR AR registered"},
+      {"configuration folder asked", true, refuses(L"GetProperty", 1), refused, "previous older DS DS DS unregistered"},
+      {"backup held", true, held(bak), osText(ERROR_SHARING_VIOLATION, L"DeleteFile '" + bak + L"'") + at("removeFile", 512),
+       "previous older DS DS DS unregistered"},
+      {"filter file held", true, held(filters),
+       osText(ERROR_SHARING_VIOLATION, L"rename file " + filters + L" to " + bak) + at("renameFile", 111),
+       "previous <missing> DS DS DS unregistered"},
+      {"filter file not made", true,
+       [&] {
+         return std::make_shared<OpenFault>("kernel32.dll", "CreateFileW", [f = filters](const wchar_t* path, auto...) -> std::optional<HANDLE> {
+           if (f != path) return std::nullopt;
+           return SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
+         });
+       },
+       osText(ERROR_ACCESS_DENIED, L"Open file '" + filters + L"'") + at("VFile::open", 87), "<missing> previous DS DS DS unregistered"},
+      {"filter file written in part", true, [] { return std::make_shared<WriteFault>("kernel32.dll", "WriteFile", shortWrites(true)); },
+       osText(ERROR_DISK_FULL, L"Write to file '" + filters + L"'") + at("VFile::write", 113), "partial previous DS DS DS unregistered"},
+      {"event log of SMTP", true, refuses(L"SetProperty", 1), refused, written},
+      {"event log of POP3", true, refuses(L"SetProperty", 2), refused, written},
+      {"message size read", true, refuses(L"GetProperty", 2), refused, written},
+      {"message size switch", true, refuses(L"SetProperty", 3), refused, written},
+      {"message size", true, refuses(L"SetProperty", 4), refused, written},
+      {"spam engine", true, refuses(L"SetProperty", 5), refused, written},
+      {"configuration read again", true, refuses(L"UpdateConfiguration", 1), refused, written},
+      {"save", true, refuses(L"Save", 1), refused, written},
+      {"result of the save", true, refuses(L"LastErr", 1), refused, written},
+      // Every service is tried; the one whose start type or start failed is named.
+      {"start type of POP3", true, nth<ConfigFault>("ChangeServiceConfigW", 2, ERROR_SERVICE_DATABASE_LOCKED), startFailed,
+       "new previous AR DR AR registered"},
+      {"start of POP3 refused", true, nth<StartFault>("StartServiceW", 2, ERROR_SERVICE_DISABLED), startFailed,
+       "new previous AR AS AR registered"},
+      {"removal: start type of POP3", false, nth<ConfigFault>("ChangeServiceConfigW", 2, ERROR_SERVICE_DATABASE_LOCKED), stopFailed,
+       "previous older DS AS DS unregistered"},
+      {"removal: stop of POP3 refused", false, nth<ControlFault>("ControlService", 2, ERROR_SERVICE_CANNOT_ACCEPT_CTRL), stopFailed,
+       "previous older DS DS DS unregistered"},
+      {"removal: stop of POP3 stalls", false, [] { return std::make_shared<StalledStop>(); }, stopFailed,
+       "previous older DS DS DS unregistered"},
+  };
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.fault);
     reset();
     if (!row.setup)
-      for (const std::wstring& name : serviceNames) service::changeStartType(SERVICE_AUTO_START, name.c_str(), nullptr, nullptr);
+      for (const std::wstring& name : mailServices) service::changeStartType(SERVICE_AUTO_START, name.c_str(), nullptr, nullptr);
     std::wstring text;
     {
-      const std::shared_ptr<void> armed = row.arm(*this);
+      const Armed armed = row.arm();
       text = anyFailureText([&] { package->Configure(row.setup); });
     }
-    EXPECT_EQ(text, row.text(filters));
+    EXPECT_EQ(text, row.text);
     EXPECT_EQ(state(), row.state);
   }
 }
@@ -199,9 +174,9 @@ TEST_F(MailServerFaultSweep, EachStepOfSetupAndRemovalFailsInTurn) {
 // The mail kept aside for an update stays there for the next one, whichever step fails.
 TEST_F(MailServerFaultSweep, AFailedUpdateKeepsTheMailAside) {
   const std::wstring noTemp = panel.path(L"no-such-folder"), tool = panel.path(L"admin\\bin\\vrok.exe");
-  const std::tuple<const char*, std::function<std::shared_ptr<void>()>, std::wstring> faults[] = {
-      {"the server's reload", [&] { return serverRefuses(L"Done", 1)(*this); }, refused},
-      {"the server's start", [&] { return serverRefuses(L"Init", 1)(*this); }, refused},
+  const std::tuple<const char*, std::function<Armed()>, std::wstring> faults[] = {
+      {"the server's reload", refuses(L"Done", 1), refused},
+      {"the server's start", refuses(L"Init", 1), refused},
       {"the load", [&] {
          SetEnvironmentVariableW(L"TMP", noTemp.c_str());
          return std::shared_ptr<void>(nullptr, [](void*) { SetEnvironmentVariableW(L"TMP", nullptr); });
@@ -215,7 +190,7 @@ TEST_F(MailServerFaultSweep, AFailedUpdateKeepsTheMailAside) {
     SCOPED_TRACE(fault);
     package->SaveSettings();
     {
-      const std::shared_ptr<void> armed = arm();
+      const Armed armed = arm();
       EXPECT_EQ(anyFailureText([&] { package->Update(); }), text);
     }
     server.control().resetFaults();

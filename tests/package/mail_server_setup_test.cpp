@@ -12,7 +12,7 @@
 #include "package/panel_standin.h"
 #include "platform/config_key.h"
 #include "platform/exceptions.h"
-#include "platform/import_patch.h"
+#include "platform/import_fault.h"
 #include "platform/registry.h"
 #include "platform/system_paths.h"
 #include "provider/dravo_provider.h"
@@ -25,7 +25,6 @@
 namespace {
 
 using Calls = std::vector<std::wstring>;
-const Calls serviceNames{L"DravoSMTP", L"DravoPOP3", L"DravoControl"};
 
 std::wstring registeredModule() {
   std::wstring value;
@@ -54,33 +53,14 @@ struct WatchedHost : PackageHost {
   Calls callsBeforeVersion;
 };
 
-// While it lives, this program cannot create or open the key of the panel's configuration for writing.
-class ConfigKeyRefused {
- public:
-  ConfigKeyRefused() {
-    real = reinterpret_cast<decltype(real)>(
-        patchImport("advapi32.dll", "RegCreateKeyExW", reinterpret_cast<void*>(&create)));
-  }
-  ~ConfigKeyRefused() { patchImport("advapi32.dll", "RegCreateKeyExW", reinterpret_cast<void*>(real)); }
-
- private:
-  static LONG WINAPI create(HKEY root, const wchar_t* path, DWORD reserved, wchar_t* type, DWORD options, REGSAM access,
-                            SECURITY_ATTRIBUTES* security, HKEY* key, DWORD* disposition) {
-    if (path && _wcsicmp(path, configKeyPath) == 0) return ERROR_ACCESS_DENIED;
-    return real(root, path, reserved, type, options, access, security, key, disposition);
-  }
-  static inline decltype(&RegCreateKeyExW) real = nullptr;
-};
+using CreateKeyFault = ImportFault<LONG, HKEY, const wchar_t*, DWORD, wchar_t*, DWORD, REGSAM, SECURITY_ATTRIBUTES*, HKEY*, DWORD*>;
 
 class MailServerPackage : public StandinTest {
  protected:
   explicit MailServerPackage(const std::wstring& version = L"7.6.1") : panel(version) {}
 
   void SetUp() override {
-    for (const std::wstring& name : serviceNames) {
-      setBehaviour(name, {});
-      stopAndAwait(name);
-    }
+    resetMailServices();
     forgetRegisteredModule();
     auto watched = std::make_unique<WatchedHost>(server);
     host = watched.get();
@@ -88,12 +68,7 @@ class MailServerPackage : public StandinTest {
   }
   void TearDown() override {
     package->release();
-    // Automatic services would start with the next Wine session and meet other tests.
-    for (const std::wstring& name : serviceNames) {
-      service::changeStartType(SERVICE_DEMAND_START, name.c_str(), nullptr, nullptr);
-      stopAndAwait(name);
-      setBehaviour(name, {});
-    }
+    resetMailServices();
     forgetRegisteredModule();
   }
 
@@ -108,7 +83,7 @@ class MailServerPackage : public StandinTest {
     return writes;
   }
   std::wstring configFile(const std::wstring& name) const { return server.configPath() + L"\\" + name; }
-  void expectServices(DWORD startType, DWORD state, const std::vector<std::wstring>& names = serviceNames) {
+  void expectServices(DWORD startType, DWORD state, const std::vector<std::wstring>& names = mailServices) {
     for (const std::wstring& name : names) {
       SCOPED_TRACE(testing::PrintToString(name));
       EXPECT_EQ(service::serviceStartupType(name.c_str(), nullptr, nullptr), startType);
@@ -138,7 +113,9 @@ TEST_F(MailServerPackage, SetupInstallsFiltersAndSetsTheServerAlsoWhenItCannotBe
   std::ofstream(configFile(L"staticfilters.dat").c_str(), std::ios::binary) << "previous";
   server.clearJournal();
   {
-    const ConfigKeyRefused refused;
+    const CreateKeyFault refused("advapi32.dll", "RegCreateKeyExW", [](HKEY, const wchar_t* path, auto...) -> std::optional<LONG> {
+      return path && _wcsicmp(path, configKeyPath) == 0 ? std::optional<LONG>(ERROR_ACCESS_DENIED) : std::nullopt;
+    });
     EXPECT_NO_THROW(package->Configure(true));
   }
   EXPECT_EQ(registeredModule(), L"");
@@ -148,17 +125,13 @@ TEST_F(MailServerPackage, SetupInstallsFiltersAndSetsTheServerAlsoWhenItCannotBe
   EXPECT_NE(installed.find("Library=" + std::string(dll.begin(), dll.end()) + "\r\n"), std::string::npos) << installed;
   EXPECT_EQ(installed.find("<filter-dll-path>"), std::string::npos);
   EXPECT_EQ(ScratchDir::content(configFile(L"staticfilters.dat.bak")), "previous");
-  EXPECT_EQ(configurationWrites(), (Calls{L"API.SetProperty(C_Config_EventLog_SMTP, int:3)",
-                                          L"API.SetProperty(C_Config_EventLog_POP3, int:3)",
-                                          L"API.SetProperty(C_Config_Exchange_MaxData, int:1)",
-                                          L"API.SetProperty(C_Config_Exchange_MaxDataSize, int:5120000)",
-                                          L"API.SetProperty(C_SpamEngine, int:0)", L"API.UpdateConfiguration()",
-                                          L"API.Save()"}));
-  EXPECT_EQ(configurationWrites(host->callsBeforeVersion),
-            (Calls{L"API.SetProperty(C_Config_EventLog_SMTP, int:3)", L"API.SetProperty(C_Config_EventLog_POP3, int:3)",
-                   L"API.SetProperty(C_Config_Exchange_MaxData, int:1)",
-                   L"API.SetProperty(C_Config_Exchange_MaxDataSize, int:5120000)"}))
+  Calls settings{L"API.SetProperty(C_Config_EventLog_SMTP, int:3)", L"API.SetProperty(C_Config_EventLog_POP3, int:3)",
+                 L"API.SetProperty(C_Config_Exchange_MaxData, int:1)",
+                 L"API.SetProperty(C_Config_Exchange_MaxDataSize, int:5120000)"};
+  EXPECT_EQ(configurationWrites(host->callsBeforeVersion), settings)
       << "the version is asked once the other settings are written";
+  settings.insert(settings.end(), {L"API.SetProperty(C_SpamEngine, int:0)", L"API.UpdateConfiguration()", L"API.Save()"});
+  EXPECT_EQ(configurationWrites(), settings);
   package->Configure(false);
   EXPECT_EQ(ScratchDir::content(configFile(L"staticfilters.dat")), installed) << "removal leaves it";
 }
@@ -192,7 +165,7 @@ TEST_F(MailServerPackage, SetupFailuresAreCollectedOrStopEarly) {
   {
     SCOPED_TRACE("the server refusing to save");
     forgetRegisteredModule();
-    for (const std::wstring& name : serviceNames) {
+    for (const std::wstring& name : mailServices) {
       setBehaviour(name, {});
       service::changeStartType(SERVICE_DEMAND_START, name.c_str(), nullptr, nullptr);
     }

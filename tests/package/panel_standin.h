@@ -1,8 +1,7 @@
 #pragma once
-// The control panel as the package meets it: the stand-in panel service on the panel's own
-// pipe name, answering with a panel root of this test, which holds a copy of the stand-in
-// panel tree (admin\bin\vrok.exe, admin\conf\...). Only one test at a time may serve the
-// pipe: tests using this take the CTest resource lock "machine_wide_names".
+// The stand-in panel service on the panel's own pipe name, answering with a panel root of this
+// test that holds a copy of the stand-in panel tree (admin\bin\vrok.exe, admin\conf\...).
+// One test at a time may serve the pipe: users take the CTest lock "machine_wide_names".
 
 #include <windows.h>
 
@@ -19,7 +18,12 @@
 class PanelStandin {
  public:
   explicit PanelStandin(const std::wstring& mailServerVersion = L"7.6.1") {
-    copyTree(builtPanelTree(), root_.path());
+    // <build>\panel-root, beside the build's bin folder that holds the test program.
+    wchar_t self[MAX_PATH] = {};
+    const std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    const std::wstring tree = program.substr(0, program.rfind(L'\\', program.rfind(L'\\') - 1) + 1) + L"panel-root";
+    std::filesystem::copy(tree, root_.path(), std::filesystem::copy_options::recursive);
+    EXPECT_TRUE(ScratchDir::exists(path(L"admin\\bin\\vrok.exe"))) << "stand-in panel tree not built";
     panelservice::Settings settings;
     settings.values[L"PRODUCT_ROOT_D"] = root_.path() + L"\\";
     settings.components[L"dravo"] = {L"Dravo Mail Server", mailServerVersion};
@@ -56,19 +60,6 @@ class PanelStandin {
   std::string toolLog() const { return ScratchDir::content(path(L"admin\\bin\\vrok-standin.log")); }
 
  private:
-  // <build>\panel-root, beside the build's bin folder that holds the test program.
-  static std::wstring builtPanelTree() {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    path = path.substr(0, path.rfind(L'\\'));  // bin
-    return path.substr(0, path.rfind(L'\\') + 1) + L"panel-root";
-  }
-  static void copyTree(const std::wstring& from, const std::wstring& to) {
-    std::filesystem::copy(from, to, std::filesystem::copy_options::recursive);
-    ASSERT_TRUE(ScratchDir::exists(to + L"\\admin\\bin\\vrok.exe")) << "stand-in panel tree not built";
-  }
-
   ScratchDir root_;
   std::unique_ptr<panelservice::Service> service_;
   std::thread thread_;

@@ -1,5 +1,5 @@
-// The static filter template: its variables filled in, and its installation with a backup
-// of the file it replaces.
+// The static filter template: its variables filled in, and installed with a backup of the
+// file it replaces.
 
 #include "package/static_filters.h"
 
@@ -13,25 +13,21 @@ namespace {
 const TemplateVariables dll{{L"filter-dll-path", L"C:\\Panel\\admin\\bin\\dravomailfilter.dll"}};
 
 TEST(StaticFilterTemplate, FillsOnlyKnownPlaceholders) {
+  const TemplateVariables path{{L"filter-dll-path", L"P"}};
   const struct {
-    const wchar_t* text;
-    const wchar_t* filled;
+    const wchar_t *text, *filled;
   } cases[] = {
       {L"no placeholders at all\r\n", L"no placeholders at all\r\n"},
-      {L"Library=<filter-dll-path>", L"Library=C:\\Panel\\admin\\bin\\dravomailfilter.dll"},
-      {L"<filter-dll-path>;<filter-dll-path>",
-       L"C:\\Panel\\admin\\bin\\dravomailfilter.dll;C:\\Panel\\admin\\bin\\dravomailfilter.dll"},
+      {L"Library=<filter-dll-path>", L"Library=P"},
+      {L"<filter-dll-path>;<filter-dll-path>", L"P;P"},
       {L"<other> and <FILTER-DLL-PATH> stay", L"<other> and <FILTER-DLL-PATH> stay"},
       // The first "<" pairs with the ">" of the placeholder; the next "<" is tried after it.
-      {L"a < b <filter-dll-path>", L"a < b C:\\Panel\\admin\\bin\\dravomailfilter.dll"},
-      {L"<x><filter-dll-path> <unclosed", L"<x>C:\\Panel\\admin\\bin\\dravomailfilter.dll <unclosed"},
+      {L"a < b <filter-dll-path>", L"a < b P"},
+      {L"<x><filter-dll-path> <unclosed", L"<x>P <unclosed"},
       {L"tail <filter-dll-path", L"tail <filter-dll-path"},
       {L"", L""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "template " << testing::PrintToString(std::wstring(c.text)));
-    EXPECT_EQ(fillTemplate(c.text, dll), c.filled);
-  }
+  for (const auto& c : cases) EXPECT_EQ(fillTemplate(c.text, path), c.filled) << testing::PrintToString(std::wstring(c.text));
   // An inserted value is read again: a value naming another variable gets that one's value.
   const TemplateVariables chained{{L"outer", L"[<inner>]"}, {L"inner", L"value"}};
   EXPECT_EQ(fillTemplate(L"<outer>", chained), L"[value]");

@@ -1,7 +1,5 @@
-// The global black list, the DNS black lists and the relaying addresses through the
-// provider: the switches and reloads that go with the files in the stand-in's
-// configuration directory. The files' own grammar and failure texts are pinned by the
-// list file tests, the listed entries by the host-side conformance program.
+// The black list, the DNS black lists and the relaying addresses through the provider: the
+// switches and reloads that go with the files (their grammar is pinned by the list file tests).
 
 #include <gtest/gtest.h>
 
@@ -12,26 +10,19 @@
 #include "platform/scratch_dir.h"
 #include "provider/dravo_provider.h"
 #include "provider/server_expectations.h"
-#include "support/standin_server.h"
 
 namespace {
 
 using namespace Dravo;
 using Calls = std::vector<std::wstring>;
 
-class ListFileSettings : public StandinTest {
+class ListFileSettings : public ServerChangesTest {
  protected:
   std::wstring configFile(const wchar_t* name) const { return server.configPath() + L"\\" + name; }
   std::string read(const wchar_t* name) const { return ScratchDir::content(configFile(name)); }
   void write(const wchar_t* name, const std::string& text) const {
     std::ofstream(configFile(name).c_str(), std::ios::binary) << text;
   }
-  Calls changesOf(const std::function<void()>& op) {
-    server.clearJournal();
-    op();
-    return changesOnly(server.calls());
-  }
-
   DravoProvider provider;
   const std::wstring save = L"API.Save()", lastErr = L"API.LastErr()", reload = L"API.UpdateConfiguration()";
 };

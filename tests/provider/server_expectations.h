@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/exceptions.h"
+#include "support/standin_server.h"
 
 // The journal lines without name look-ups and property reads: what was changed.
 inline std::vector<std::wstring> changesOnly(const std::vector<std::wstring>& calls) {
@@ -20,6 +21,18 @@ inline std::vector<std::wstring> changesOnly(const std::vector<std::wstring>& ca
   }
   return kept;
 }
+
+// A test against its own stand-in server that watches what operations change there.
+class ServerChangesTest : public StandinTest {
+ protected:
+  std::vector<std::wstring> changes() const { return changesOnly(server.calls()); }
+  // Runs op with the journal cleared and returns what it changed.
+  std::vector<std::wstring> changesOf(const std::function<void()>& op) {
+    server.clearJournal();
+    op();
+    return changes();
+  }
+};
 
 // op raises the run-time error text, at the site function:line when one is given.
 inline void expectRaises(const std::function<void()>& op, const std::wstring& text, const char* function = nullptr,

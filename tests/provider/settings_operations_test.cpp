@@ -1,5 +1,5 @@
-// Server-wide settings through the provider, against the stand-in mail server: what the
-// provider writes, in which order, and what it raises when the server refuses a save.
+// Server-wide settings through the provider: what it writes, in which order, and what it
+// raises when the server refuses a save.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 #include "platform/exceptions.h"
 #include "provider/dravo_provider.h"
 #include "provider/server_expectations.h"
-#include "support/standin_server.h"
 
 namespace {
 
@@ -30,16 +29,8 @@ class VersionedProvider : public DravoProvider {
   }
 };
 
-class ServerSettings : public StandinTest {
+class ServerSettings : public ServerChangesTest {
  protected:
-  Calls changes() const { return changesOnly(server.calls()); }
-  // Runs op with the journal cleared and returns what it changed.
-  Calls changesOf(const std::function<void()>& op) {
-    server.clearJournal();
-    op();
-    return changes();
-  }
-
   VersionedProvider provider;
 };
 

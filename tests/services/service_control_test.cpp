@@ -9,7 +9,7 @@
 #include "platform/owner.h"
 #include "platform/service_control.h"
 #include "services/fake_clock.h"
-#include "services/service_failure.h"
+#include "platform/caught.h"
 #include "services/test_service.h"
 
 namespace {
@@ -22,11 +22,13 @@ TEST(ServiceControl, MissingServiceIsAbsentAndRaisesEverywhereButExistAndStop) {
   SERVICE_STATUS status{};
   EXPECT_FALSE(service::exist(missing, nullptr, nullptr));
   EXPECT_THROW(start(missing), VServiceDoesNotExistException);
-  for (const auto& [code, message] : {failure([&] { service::queryStatusService(status, missing, nullptr, nullptr); }),
-                                      failure([&] { service::serviceStartupType(missing, nullptr, nullptr); }),
-                                      failure([&] { start(missing); }), failure([&] { control(SERVICE_CONTROL_PAUSE, missing); })}) {
-    EXPECT_EQ(1060u, code);
-    EXPECT_NE(std::wstring::npos, message.find(L"OpenService 'DravoTestNoSuchService'")) << message;
+  for (const auto& e : {caught<vosexception>([&] { service::queryStatusService(status, missing, nullptr, nullptr); }),
+                         caught<vosexception>([&] { service::serviceStartupType(missing, nullptr, nullptr); }),
+                         caught<vosexception>([&] { start(missing); }),
+                         caught<vosexception>([&] { control(SERVICE_CONTROL_PAUSE, missing); })}) {
+    ASSERT_TRUE(e);
+    EXPECT_EQ(1060u, e->code());
+    EXPECT_NE(std::wstring::npos, e->message().find(L"OpenService 'DravoTestNoSuchService'")) << e->message();
   }
   EXPECT_EQ(0u, control(SERVICE_CONTROL_STOP, missing));
 }
@@ -36,7 +38,7 @@ TEST(ServiceControl, StateStartTypeAndEffectiveStatusFollowStartPauseContinueAnd
   EXPECT_TRUE(service::exist(svc.name().c_str(), nullptr, nullptr));
   SERVICE_STATUS status{};
   EXPECT_EQ(0, service::queryStatusService(status, svc.name().c_str(), nullptr, nullptr));
-  const std::wstring paused = failure([&] { control(SERVICE_CONTROL_PAUSE, svc.name().c_str()); }).second;  // stopped: takes none
+  const std::wstring paused = failureText<vosexception>([&] { control(SERVICE_CONTROL_PAUSE, svc.name().c_str()); });  // stopped: takes none
   EXPECT_NE(std::wstring::npos, paused.find(L"ControlService(2) '" + svc.name() + L"'")) << paused;
   const auto type = [&](DWORD to) { return [&, to] { service::changeStartType(to, svc.name().c_str(), nullptr, nullptr); }; };
   const auto send = [&](DWORD code) { return [&, code] { EXPECT_EQ(0u, control(code, svc.name().c_str())); }; };

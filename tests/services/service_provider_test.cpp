@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <list>
 
+#include "platform/caught.h"
 #include "platform/com_error.h"
 #include "provider/dravo_provider.h"
 #include "platform/service_control.h"
 #include "services/fake_clock.h"
-#include "services/service_failure.h"
 #include "services/test_service.h"
 #include "support/standin_server.h"
 
@@ -36,15 +36,16 @@ TEST_F(ProviderServices, FailuresCarryTheirCodeAndNameTheKindAndTheSystemName) {
   setBehaviour(smtp, {.startDelay = 600000, .startWaitHint = 500, .startStall = 1});
   FakeClock clock;
   ASSERT_TRUE(clock.active());
-  const std::tuple<std::pair<std::uint32_t, std::wstring>, std::uint32_t, std::wstring> cases[] = {
-      {failure([&] { provider.isStarted(L"smtp"); }), 87, L"QueryStatusService for service smtp"},
-      {failure([&] { provider.isStarted(L""); }), 87, L"QueryStatusService for service "},
-      {failure([&] { provider.start(L"pop3", false); }), 87, L"Stop service 'pop3'"},
-      {failure([&] { provider.start(L"SMTP", true); }), 1460, L"Start service 'SMTP'(system name is 'DravoSMTP')"},
+  const std::tuple<std::optional<vosexception>, std::uint32_t, std::wstring> cases[] = {
+      {caught<vosexception>([&] { provider.isStarted(L"smtp"); }), 87, L"QueryStatusService for service smtp"},
+      {caught<vosexception>([&] { provider.isStarted(L""); }), 87, L"QueryStatusService for service "},
+      {caught<vosexception>([&] { provider.start(L"pop3", false); }), 87, L"Stop service 'pop3'"},
+      {caught<vosexception>([&] { provider.start(L"SMTP", true); }), 1460, L"Start service 'SMTP'(system name is 'DravoSMTP')"},
   };
   for (const auto& [raised, code, text] : cases) {
-    EXPECT_EQ(raised.first, code) << raised.second;
-    EXPECT_NE(raised.second.find(text), std::wstring::npos) << raised.second;
+    ASSERT_TRUE(raised) << testing::PrintToString(text);
+    EXPECT_EQ(raised->code(), code) << raised->message();
+    EXPECT_NE(raised->message().find(text), std::wstring::npos) << raised->message();
   }
   EXPECT_EQ(static_cast<DWORD>(SERVICE_START_PENDING), currentState(smtp));
   EXPECT_TRUE(provider.isStarted(L"SMTP")) << "a starting service counts as started";

@@ -15,6 +15,8 @@ ServiceHandle openService(const std::wstring& name, DWORD access) {
 
 }  // namespace
 
+const std::vector<std::wstring> mailServices{L"DravoSMTP", L"DravoPOP3", L"DravoControl"};
+
 void setBehaviour(const std::wstring& name, const ServiceBehaviour& b) {
   RegKey key;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, (settingsRoot + name).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(),
@@ -43,26 +45,19 @@ void stopAndAwait(const std::wstring& name) {
   }
 }
 
-bool startAndAwait(const std::wstring& name) {
-  ServiceHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-  ServiceHandle service(scm ? OpenServiceW(scm.get(), name.c_str(), SERVICE_START) : nullptr);
-  if (!service) return false;
-  // Wine refuses a start (1056) while the process of the service's last run is still ending.
-  for (int attempt = 0; !StartServiceW(service.get(), 0, nullptr); ++attempt) {
-    if (GetLastError() != ERROR_SERVICE_ALREADY_RUNNING || attempt == 100) return false;
-    Sleep(50);
-  }
-  for (DWORD waited = 0; currentState(name) != SERVICE_RUNNING; waited += 50) {
-    if (waited >= 30000) return false;
-    Sleep(50);
-  }
-  return true;
-}
-
 void resetMailServices() {
-  for (const wchar_t* name : {L"DravoSMTP", L"DravoPOP3", L"DravoControl"}) {
+  for (const std::wstring& name : mailServices) {
     setBehaviour(name, {});
+    // Automatic services would start with the next Wine session and meet other tests.
+    const ServiceHandle service = openService(name, SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS);
+    ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_DEMAND_START, SERVICE_NO_CHANGE, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr, nullptr);
+    SERVICE_STATUS_PROCESS status{};
+    DWORD size = 0;
+    QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status, &size);
+    const KernelHandle process(status.dwProcessId ? OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId) : nullptr);
     stopAndAwait(name);
+    if (process) WaitForSingleObject(process.get(), 30000);  // else Wine refuses the next start
   }
 }
 

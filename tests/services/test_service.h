@@ -5,6 +5,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 struct ServiceBehaviour {
   DWORD startDelay = 0, stopDelay = 0, startWaitHint = 0, stopWaitHint = 0;
@@ -15,9 +16,9 @@ struct ServiceBehaviour {
 void setBehaviour(const std::wstring& name, const ServiceBehaviour& behaviour);
 DWORD currentState(const std::wstring& name);  // 0 when it cannot be queried
 void stopAndAwait(const std::wstring& name);
-// Starts the service and waits until it runs; false when it does not.
-bool startAndAwait(const std::wstring& name);
-// The mail server's services stopped, with the default behaviour.
+// The mail server's services, by their fixed names.
+extern const std::vector<std::wstring> mailServices;
+// The mail server's services stopped on demand start, their processes ended, with the default behaviour.
 void resetMailServices();
 
 // A service of a name unique to this test process, with the stand-in as its program; it is

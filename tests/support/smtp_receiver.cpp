@@ -3,40 +3,14 @@
 #include "support/smtp_receiver.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 
-namespace {
-
-std::wstring receiverProgram() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring program(path, length);
-  return program.substr(0, program.find_last_of(L'\\') + 1) + L"smtp_receiver.exe";
-}
-
-// Paths of the files below directory, sorted by name within each directory.
-void collectFiles(const std::wstring& directory, const wchar_t* pattern, std::vector<std::wstring>& out) {
-  WIN32_FIND_DATAW entry;
-  const FindHandle found(FindFirstFileW((directory + L"\\*").c_str(), &entry));
-  if (!found) return;
-  do {
-    const std::wstring name = entry.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      collectFiles(directory + L"\\" + name, pattern, out);
-    } else if (name.size() > wcslen(pattern) && name.compare(name.size() - wcslen(pattern), std::wstring::npos, pattern) == 0) {
-      out.push_back(directory + L"\\" + name);
-    }
-  } while (FindNextFileW(found.get(), &entry));
-}
-
-std::wstring baseName(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
-
-}  // namespace
-
 SmtpReceiver::SmtpReceiver(const std::vector<std::wstring>& faults) {
-  std::wstring command = L"\"" + receiverProgram() + L"\" --port 0 --maildir \"" + mailDirectory() + L"\" --logdir \"" +
-                         scratch_.path() + L"\"";
+  wchar_t self[MAX_PATH];
+  const std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+  std::wstring command = L"\"" + program.substr(0, program.find_last_of(L'\\') + 1) + L"smtp_receiver.exe\" --port 0 --maildir \"" +
+                         mailDirectory() + L"\" --logdir \"" + scratch_.path() + L"\"";
   for (const std::wstring& fault : faults) command += L" --fault " + fault;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   KernelHandle reader, writer;
@@ -49,9 +23,8 @@ SmtpReceiver::SmtpReceiver(const std::vector<std::wstring>& faults) {
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started))
     throw std::runtime_error("cannot start smtp_receiver.exe");
-  }
   process_.reset(started.hProcess);
   CloseHandle(started.hThread);
   writer.reset();
@@ -70,19 +43,13 @@ SmtpReceiver::~SmtpReceiver() {
 }
 
 std::vector<std::string> SmtpReceiver::messages() const {
-  std::vector<std::wstring> paths;
-  collectFiles(mailDirectory(), L".eml", paths);
-  std::sort(paths.begin(), paths.end(), [](const std::wstring& a, const std::wstring& b) { return baseName(a) < baseName(b); });
+  std::vector<std::filesystem::path> paths;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(mailDirectory(), error))
+    if (entry.is_regular_file() && entry.path().extension() == L".eml") paths.push_back(entry.path());
+  std::sort(paths.begin(), paths.end(), [](const auto& a, const auto& b) { return a.filename() < b.filename(); });
   std::vector<std::string> out;
-  for (const std::wstring& path : paths) out.push_back(fileBytes(path));
-  return out;
-}
-
-std::string SmtpReceiver::log() const {
-  std::vector<std::wstring> paths;
-  collectFiles(scratch_.path(), L".log", paths);
-  std::string out;
-  for (const std::wstring& path : paths) out += fileBytes(path);
+  for (const auto& path : paths) out.push_back(fileBytes(path.wstring()));
   return out;
 }
 
@@ -103,10 +70,9 @@ int closedPort() {
 
 std::string fileBytes(const std::wstring& path) {
   const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return {};
   std::string out;
   char buffer[65536];
   DWORD read = 0;
-  while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) out.append(buffer, read);
+  while (file && ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) out.append(buffer, read);
   return out;
 }

@@ -22,8 +22,6 @@ class SmtpReceiver {
   std::wstring mailDirectory() const { return scratch_ / L"Mail"; }
   // Every stored message, in the order received (all recipients' copies).
   std::vector<std::string> messages() const;
-  // The SMTP log written so far, all files together.
-  std::string log() const;
 
  private:
   ScratchDir scratch_;

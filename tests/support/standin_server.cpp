@@ -1,5 +1,7 @@
 #include "support/standin_server.h"
 
+#include <filesystem>
+#include <sstream>
 #include <stdexcept>
 
 #include "platform/com_owners.h"
@@ -19,24 +21,12 @@ std::wstring freshDirectory() {
   throw std::runtime_error("cannot create a temporary directory");
 }
 
+// Removes a tree whatever its files' attributes.
 void removeTree(const std::wstring& path) {
-  WIN32_FIND_DATAW entry;
-  FindHandle find(FindFirstFileW((path + L"\\*").c_str(), &entry));
-  if (find) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        removeTree(child);
-      } else {
-        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(child.c_str());
-      }
-    } while (FindNextFileW(find.get(), &entry));
-  }
-  find.reset();
-  RemoveDirectoryW(path.c_str());
+  std::error_code error;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(path, error))
+    SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+  std::filesystem::remove_all(path, error);
 }
 
 }  // namespace
@@ -73,13 +63,8 @@ StandinServer::~StandinServer() {
 
 std::vector<std::wstring> StandinServer::journal() const {
   std::vector<std::wstring> lines;
-  const std::wstring text = control_->journal();
-  for (size_t start = 0; start < text.size();) {
-    const size_t end = text.find(L'\n', start);
-    lines.push_back(text.substr(start, end - start));
-    if (end == std::wstring::npos) break;
-    start = end + 1;
-  }
+  std::wistringstream text(control_->journal());
+  for (std::wstring line; std::getline(text, line);) lines.push_back(line);
   return lines;
 }
 
