@@ -6,7 +6,6 @@
 #include "platform/privilege.h"
 #include "platform/vsid.h"
 #include "scratch_dir.h"
-#include "thread_token.h"
 
 namespace {
 
