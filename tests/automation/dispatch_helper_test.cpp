@@ -13,13 +13,8 @@ std::wstring creationFailure(const wchar_t* name) {
   return e ? e->message() : L"<no failure>";
 }
 
-class DispatchHelperOnSystemObjects : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
-  void TearDown() override { CoUninitialize(); }
-};
-
-TEST_F(DispatchHelperOnSystemObjects, CreatesByProgIdOrBracedClassIdCallsMembersByNameAndRaisesForWhatItCannotCall) {
+TEST(DispatchHelperOnSystemObjects, CreatesByProgIdOrBracedClassIdCallsMembersByNameAndRaisesForWhatItCannotCall) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));  // for the test's process, which ends with it
   EXPECT_EQ(creationFailure(nullptr), L"COM Error 80070057 (" + systemText(static_cast<DWORD>(E_INVALIDARG)) +
                                           L") at Can't CreateInstance((null))");
   // The system has no text of its own for this code, so the fallback wording shows.

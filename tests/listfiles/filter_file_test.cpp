@@ -14,7 +14,7 @@ using namespace Dravo;
 // A file read, changed and saved: the black list it reported and the bytes it saved.
 struct FilterCase { const char* name; std::string content; std::function<void(DravoFilterFile&)> change; StringList listed; std::string saved; };
 
-TEST(FilterFile, ReadsListsChangesAndSavesByteExact) {
+TEST(FilterFile, ReadsListsChangesAndSavesByteExactAndRefusesDeletingWhatIsNotListed) {
   const FilterCase cases[] = {
       {"sections decide which plain lines are black-listed",
        "spam.example\r\n1\r\nnot-listed.example\r\n2:listed.example\r\n", nullptr,
@@ -34,6 +34,14 @@ TEST(FilterFile, ReadsListsChangesAndSavesByteExact) {
       {"delete removes the first", "a.example\r\nH=rule.example\r\n2:a.example\r\n",
        [](DravoFilterFile& f) { f.delRestrictedDomain(L"a.example"); }, {L"a.example"},
        "H=rule.example\r\n2:a.example\r\n"},
+      {"deleting what is no listed domain fails naming it and changes nothing", "H=rule.example\r\n2:a.example\r\n",
+       [](DravoFilterFile& f) {
+         for (const wchar_t* missing : {L"rule.example", L"A.EXAMPLE"}) EXPECT_NE(raised([&] { f.delRestrictedDomain(missing); }), L"<no failure>");
+         EXPECT_EQ(raised([&] { f.delRestrictedDomain(L"xn--bcher-kva.example"); }),
+                   L"Run-Time error: Domain not found in black list. Domain = xn--bcher-kva.example [b\u00fccher.example] @ "
+                   L"Dravo::DravoFilterFile::delRestrictedDomain");
+       },
+       {L"a.example"}, "H=rule.example\r\n2:a.example\r\n"},
   };
   for (const FilterCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -62,17 +70,6 @@ TEST(FilterLineGrammar, PartsAndLevelsOfParsedLinesAndRejectedLines) {
   EXPECT_EQ(std::tuple(e.kind, e.level, e.levelInherited, e.value), std::tuple(2, '1', true, std::wstring(L"Hello")));
   ASSERT_TRUE(parseFilterLine("1:", section, e));
   EXPECT_EQ(std::tuple(e.kind, e.levelInherited), std::tuple(2, false));
-}
-
-TEST(FilterFile, DeletingWhatIsNoListedDomainFailsNamingItAndChangesNothing) {
-  ScratchDir dir;
-  dir.file(L"filter.dat", "H=rule.example\r\n2:a.example\r\n");
-  DravoFilterFile filter(dir.path() + L"\\");
-  for (const wchar_t* missing : {L"rule.example", L"A.EXAMPLE"}) EXPECT_NE(raised([&] { filter.delRestrictedDomain(missing); }), L"<no failure>");
-  EXPECT_EQ(raised([&] { filter.delRestrictedDomain(L"xn--bcher-kva.example"); }),
-            L"Run-Time error: Domain not found in black list. Domain = xn--bcher-kva.example [b\u00fccher.example] @ "
-            L"Dravo::DravoFilterFile::delRestrictedDomain");
-  EXPECT_EQ(filter.entries.size(), 2u);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Each step of a safe save made to fail in turn, for each list file and a mailing list's
 // member file: the text names the failing step, and the file keeps its old content (the new
 // one where the write had succeeded); a temporary copy stays behind only where it holds the
-// old content that could not go back.
+// old content that could not go back. A save that fails nothing leaves no copy either.
 
 #include <gtest/gtest.h>
 
@@ -77,12 +77,24 @@ struct Fault {
 std::wstring diskFull(const Scene& s) { return osText(ERROR_DISK_FULL, L"Write to file '" + s.path + L"'") + at("VFile::write", 113); }
 
 const Fault faults[] = {
+    {"nothing fails", true, [](Scene&) { return nullptr; }, [](const Scene&) { return std::wstring(L"<no failure>"); }, "after", false},
     {"no temporary folder", true, [](Scene& s) { return std::filesystem::remove_all(s.temp), nullptr; },
      [](const Scene& s) { return osText(ERROR_DIRECTORY, L"GetTempFileName in " + s.temp + L"\\") + at("tempFileName", 174); }, "before", false},
     {"copy: the file held without sharing", true,
      [](Scene& s) { return std::make_shared<FileHandle>(CreateFileW(s.path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)); },
      [](const Scene& s) { return osText(ERROR_SHARING_VIOLATION, L"copy file " + s.path + L" to " + s.temp + L"\\tmp*.tmp") + at("copyFile", 116); },
      "before", false},
+    // A reader that shares the file only with readers: the write, and the removal that would put the copy back, are refused.
+    {"the file held by a reader", true,
+     [](Scene& s) { return std::make_shared<FileHandle>(CreateFileW(s.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)); },
+     [](const Scene& s) { return osText(ERROR_SHARING_VIOLATION, L"Open file '" + s.path + L"'") + at("VFile::open", 87); }, "before", true},
+    {"a folder where the file was", true,
+     [](Scene& s) { return std::filesystem::remove(s.path), std::filesystem::create_directories(s.path + L"\\inside"), nullptr; },
+     [](const Scene& s) {
+       EXPECT_TRUE(ScratchDir::exists(s.path + L"\\inside")) << "the folder is left as it was";
+       return osText(ERROR_ACCESS_DENIED, L"copy file " + s.path + L" to " + s.temp + L"\\tmp*.tmp") + at("copyFile", 116);
+     },
+     "<missing>", false},
     // A member file's folder is the domain's, which the server makes: it is not made here.
     {"missing folder cannot be made", false,
      [](Scene& s) {

@@ -3,6 +3,8 @@
 #include "listfiles/rbl_file.h"
 #include "platform/scratch_dir.h"
 
+// An unread file object replacing the content: ListFileSettings.DnsBlackListsReplaceTheFileThenReload.
+
 namespace {
 
 using namespace Dravo;
@@ -33,16 +35,6 @@ TEST(RblFile, ServersSkipsPrefixedEntriesAndDropsBadLines) {
   EXPECT_EQ(servers, (StringList{L"earlier", L"one.example", L"two.example", L"one.example"}));
   rbl.save();
   EXPECT_EQ(ScratchDir::content(rbl.path()), "one.example\r\n1:hidden.example,1;note\r\ntwo.example,1\r\none.example\r\n");
-}
-
-TEST(RblFile, UnreadObjectReplacesTheContent) {
-  ScratchDir dir;
-  dir.file(L"rbl.dat", "old.example\r\n");
-  DravoRblFile rbl(dir.path() + L"\\", false);
-  EXPECT_TRUE(rbl.entries.empty());
-  rbl.addServer(L"new.example");
-  rbl.safeSave();
-  EXPECT_EQ(ScratchDir::content(rbl.path()), "new.example\r\n");
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ struct RelayCase {
   const char* name; std::string content; RelayAddressList added; std::pair<std::wstring, int> deleted; RelayAddressList ranges; std::string saved;
 };
 
-TEST(RelayingFile, ReadsChangesAndSaves) {
+TEST(RelayingFile, ReadsChangesAndSavesAndRefusesDeletingWhatIsNotThere) {
   const std::string block22 = "10.0.4-7.* //vanto-ip-range: 10.0.4.0/22\r\n";
   const RelayCase cases[] = {
       {"a foreign range line expands and is written back with markers", "10.1.2-4.*\r\n", {}, {},
@@ -63,11 +63,8 @@ TEST(RelayingFile, ReadsChangesAndSaves) {
     EXPECT_EQ(ScratchDir::content(file.path()), c.saved);
     EXPECT_EQ(DravoRelayingFile(dir.path() + L"\\").entries, file.entries);
   }
-}
-
-TEST(RelayingFile, DeletingWithNothingInsideFailsAndChangesNothing) {
-  ScratchDir dir;
-  DravoRelayingFile file(dir.path() + L"\\");
+  // Deleting with nothing inside the block fails and changes nothing.
+  DravoRelayingFile file(ScratchDir().path() + L"\\");
   file.addIP(L"10.0.0.0", 7);
   EXPECT_EQ(raised([&] { file.delIP(L"10.0.0.0", 8); }),
             L"Run-Time error: Address not found in list. IP 10.0.0.0 @ Dravo::DravoRelayingFile::delIP");

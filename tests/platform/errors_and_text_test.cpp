@@ -32,7 +32,7 @@ TEST(HandleOwner, ClosingKeepsTheLastErrorOfTheFailedCallBeforeIt) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 }
 
-TEST(OsErrors, TextNamesCodeWhereAndSystemTextTheClassFollowsTheCodeAndFullTextHasOneLinePerSite) {
+TEST(OsErrors, TextNamesCodeWhereAndSystemTextAndTheClassFollowsTheCode) {
   EXPECT_EQ(osErrorText(5, nullptr), L"Error 5: " + systemText(5));
   EXPECT_EQ(osErrorText(2, L"RegOpenKeyEx subKey=A\\B"), L"Error 2 at RegOpenKeyEx subKey=A\\B: " + systemText(2));
   EXPECT_EQ(osErrorText(0x20001234, L"Call"), L"Error 536875572 at Call: Unknown error");
@@ -46,11 +46,7 @@ TEST(OsErrors, TextNamesCodeWhereAndSystemTextTheClassFollowsTheCodeAndFullTextH
   EXPECT_FALSE(raisedAs<VFileNotFoundException>(87));
   EXPECT_FALSE(raises<vosexception>(throwOutOfMemory)) << "out of memory is not an OS exception class";
   EXPECT_EQ(failureText(throwOutOfMemory), L"Error 14: " + systemText(14)) << "and has no where or trace";
-  // The full text has one line per site, in order.
-  vexception e(L"Error 2 at x: y", site("registry::create", 50));
-  e.addSite(CallSite{L"RenameDir('a', 'b')", "renameDir", 865});
-  EXPECT_EQ(fullText(e), L"Error 2 at x: y" + at("registry::create", 50) + L"\n   at RenameDir('a', 'b')(renameDir line 865)");
-  EXPECT_EQ(fullText(vexception(L"alone")), L"alone");
+  // A full text of several sites, one line each in order: RenameDir.RefusalsAndFailuresRollEverythingBack.
 }
 
 // The full text of what the wrapper made of an exception thrown inside it: never an OS exception class.

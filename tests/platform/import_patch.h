@@ -1,6 +1,6 @@
 #pragma once
 // Redirects this program's calls of one imported function to another function: the way
-// log_child watches the event-log calls that the code linked into it makes.
+// platform_child watches the event-log calls that the code linked into it makes.
 
 #include <windows.h>
 

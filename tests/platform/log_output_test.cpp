@@ -11,21 +11,21 @@ namespace {
 const std::wstring sampleFullText =
     L"Run-Time error: broken\n   at (test::inner line 10)\n   at Outer('x')(test::outer line 20)";
 
-// Runs log_child with its own stand-in for HKEY_LOCAL_MACHINE: its console output, then
-// "#" and the event-log calls it saw (see log_child.cpp).
+// Runs platform_child with its own stand-in for HKEY_LOCAL_MACHINE: its console output, then
+// "#" and the event-log calls it saw (see platform_child.cpp).
 class LogOutput : public ::testing::Test {
  protected:
   std::wstring log(const wchar_t* scenario) {
-    vexecutil exec{.command = besideTest(L"log_child.exe"), .arguments = machine.path() + L" " + scenario};
+    vexecutil exec{.command = besideTest(L"platform_child.exe"), .arguments = machine.path() + L" " + scenario};
     const ChildRun child = run(exec);
     EXPECT_EQ(child.exitCode, 0u) << testing::PrintToString(child.err);
     return child.out + L"#" + child.err;
   }
   // A registration, the reports (type and text, then the reporting program, with no category, SID or data), the end.
   std::wstring session(const std::vector<std::pair<unsigned, std::wstring>>& reports) const {
-    std::wstring calls = L"R|log_child.exe\x1e";
+    std::wstring calls = L"R|platform_child.exe\x1e";
     for (const auto& [type, text] : reports)
-      calls += format(L"E|%u 0 1 2 0 0|", type) + text + L"|" + besideTest(L"log_child.exe") + L"\x1e";
+      calls += format(L"E|%u 0 1 2 0 0|", type) + text + L"|" + besideTest(L"platform_child.exe") + L"\x1e";
     return calls + L"D\x1e";
   }
 

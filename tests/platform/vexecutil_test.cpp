@@ -34,7 +34,7 @@ TEST(ProcessCommandLine, FormsAndEscaping) {
 TEST(ProcessStreams, FedCapturedAndRunInItsDirectoryWithItsExitCodeAndFailuresNameTheirSites) {
   ScratchDir dir;
   const std::wstring before = VDirectory::current();
-  vexecutil exec{.command = besideTest(L"cmdline_child.exe"), .arguments = L"--exit=5", .workingDir = dir.path(),
+  vexecutil exec{.command = besideTest(L"platform_child.exe"), .arguments = L"--exit=5", .workingDir = dir.path(),
                  .feedStdin = true};
   const ChildRun outcome = run(exec, "fed through standard input\n");
   EXPECT_TRUE(outcome.exitCode == 5u && outcome.err == L"to stderr\n" && VDirectory::current() == before);

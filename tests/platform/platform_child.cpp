@@ -1,15 +1,18 @@
-// A program that the logging tests start with redirected standard handles: it logs what
-// the test names, so the test can read the console output byte for byte, and writes the
-// event-log calls it sees the logging make to its standard error, one record each ending
-// in '\x1e': "R|source", "E|type category id strings data sid|string|...", "D". Wine keeps
-// no event log that could be read afterwards, so the calls are watched on their way out.
-// Usage: log_child MACHINE-KEY SCENARIO, where MACHINE-KEY stands in for HKEY_LOCAL_MACHINE.
+// The program the platform tests start with redirected standard handles.
+// "platform_child --exit=N" (process execution): prints "cwd:" and its current directory in UTF-8,
+// copies standard input to standard output, writes "to stderr" on standard error, exits with N.
+// "platform_child MACHINE-KEY SCENARIO" (logging; MACHINE-KEY stands in for HKEY_LOCAL_MACHINE):
+// logs what the scenario names and writes the event-log calls it sees to standard error, one
+// record each ending in '\x1e': "R|source", "E|type category id strings data sid|string|...",
+// "D". Wine keeps no event log to read afterwards, so the calls are watched on their way out.
 
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "import_patch.h"
@@ -42,10 +45,21 @@ BOOL WINAPI watchReport(HANDLE source, WORD type, WORD category, DWORD id, PSID 
 
 BOOL WINAPI watchDeregister(HANDLE source) { return note(L"D"), systemDeregister(source); }
 
+int echo(const char* exitArgument) {
+  wchar_t cwd[MAX_PATH] = {};
+  char bytes[4 * MAX_PATH];
+  const std::wstring text = L"cwd:" + std::wstring(cwd, GetCurrentDirectoryW(MAX_PATH, cwd)) + L"\n";
+  std::fwrite(bytes, 1, WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes, sizeof bytes, nullptr, nullptr), stdout);
+  for (std::size_t read; (read = std::fread(bytes, 1, sizeof bytes, stdin)) > 0;) std::fwrite(bytes, 1, read, stdout);
+  std::fputs("to stderr\n", stderr);
+  return std::strncmp(exitArgument, "--exit=", 7) == 0 ? std::atoi(exitArgument + 7) : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY), _setmode(_fileno(stderr), _O_BINARY);  // the test sees the bytes as written
+  if (argc == 2) return _setmode(_fileno(stdin), _O_BINARY), echo(argv[1]);
   const std::string machine = argc == 3 ? argv[1] : "", scenario = argc == 3 ? argv[2] : "";
   systemRegister = decltype(systemRegister)(patchImport("advapi32.dll", "RegisterEventSourceW", (void*)watchRegister));
   systemReport = decltype(systemReport)(patchImport("advapi32.dll", "ReportEventW", (void*)watchReport));
