@@ -1,6 +1,6 @@
 // The stand-in panel service as a program:
 //   panel_service_standin <settings file> [--pipe NAME] [--fault KIND] [--from N] [--count N]
-//                         [--error TEXT] [--ready FILE]
+//                         [--error TEXT] [--ready FILE] [--counts FILE]
 // KIND: none, error, truncated, oversized, drop, hangup, busy. Serves until killed.
 
 #include <cstdio>
@@ -32,7 +32,7 @@ bool parseFault(const std::wstring& text, panelservice::Fault& fault) {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
     std::fwprintf(stderr, L"usage: panel_service_standin <settings file> [--pipe NAME] [--fault KIND] "
-                          L"[--from N] [--count N] [--error TEXT] [--ready FILE]\n");
+                          L"[--from N] [--count N] [--error TEXT] [--ready FILE] [--counts FILE]\n");
     return 2;
   }
   panelservice::Options options;
@@ -51,6 +51,8 @@ int wmain(int argc, wchar_t** argv) {
       options.faultCount = static_cast<std::uint32_t>(std::wcstoul(value.c_str(), nullptr, 10));
     } else if (flag == L"--ready") {
       options.readyFile = value;
+    } else if (flag == L"--counts") {
+      options.countsFile = value;
     } else if (flag == L"--error") {
       options.errorText = value;
     } else {

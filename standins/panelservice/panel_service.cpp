@@ -72,6 +72,15 @@ bool Service::State::faultHits(std::uint32_t request) const {
   return options.faultCount == 0 || request < options.faultFrom + options.faultCount;
 }
 
+void Service::State::writeCounts() {
+  if (options.countsFile.empty()) return;
+  const std::lock_guard guard(countsLock);
+  const std::string text = std::to_string(connections) + " " + std::to_string(requests);
+  const FileHandle file(CreateFileW(options.countsFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  if (file) WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
 void Service::run() {
   const Options& options = state_->options;
   // Like the panel's own service, every client gets an instance of the pipe and a thread
@@ -103,8 +112,8 @@ void Service::run() {
     // The thread shares the state, not the service: a client that stays connected past
     // stop() is served by a thread that outlives this object harmlessly.
     std::thread([state = state_, client = std::move(pipe)] {
+      // Hanging up is closing the instance.
       serveClient(*state, client.get());
-      DisconnectNamedPipe(client.get());
     }).detach();
     if (!next) break;
     pipe = std::move(next);
@@ -115,6 +124,7 @@ void Service::run() {
 // client to read (a flush would block while the client waits in a read of its own).
 void Service::serveClient(State& state, HANDLE pipe) {
   ++state.connections;
+  state.writeCounts();
   for (bool closed = false;;) {
     std::uint32_t length = 0;
     DWORD got = 0;
@@ -123,6 +133,7 @@ void Service::serveClient(State& state, HANDLE pipe) {
     if (length && (!ReadFile(pipe, body.data(), length, &got, nullptr) || got != length)) return;
     if (state.stopping || closed) return;
     const std::uint32_t request = ++state.requests;
+    state.writeCounts();
     Bytes payload = answer(state.settings, body);
     const Fault fault = state.faultHits(request) ? state.options.fault : Fault::none;
     std::uint32_t announced = static_cast<std::uint32_t>(payload.size());

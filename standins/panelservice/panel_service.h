@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace panelservice {
@@ -44,6 +45,9 @@ struct Options {
   DWORD busyMs = 300;
   // Created (empty) once the pipe exists, so that a starter can wait for it.
   std::wstring readyFile;
+  // Rewritten as "<connections> <requests>" whenever a client connects or a request
+  // arrives, before it is answered, so that a watcher in another process can count them.
+  std::wstring countsFile;
 };
 
 class Service {
@@ -64,7 +68,9 @@ class Service {
     std::atomic<bool> stopping{false};
     std::atomic<std::uint32_t> connections{0};
     std::atomic<std::uint32_t> requests{0};
+    std::mutex countsLock;
     bool faultHits(std::uint32_t request) const;
+    void writeCounts();
   };
   static void serveClient(State& state, HANDLE pipe);
 

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <regex>
 #include <sstream>
-#include <stdexcept>
 
 #include "automation/automation_objects.h"
 #include "interfaces/mail_objects.h"
@@ -20,6 +19,7 @@
 #include "platform/strings.h"
 #include "provider/dravo_provider.h"
 #include "support/cdo_standin.h"
+#include "support/panel_service_process.h"
 #include "support/raised.h"
 #include "support/smtp_receiver.h"
 #include "support/standin_server.h"
@@ -63,35 +63,6 @@ HRESULT sendFailure(MailInfo* mail) {
     return error.error();
   }
 }
-
-// The panel's local service under the pipe name the module asks, with "PRODUCT_ROOT_D" =
-// root, as a child process: the module's shared client stays connected to it until the
-// test process ends, so the service is ended from outside.
-class PanelService {
- public:
-  PanelService(const ScratchDir& scratch, const std::wstring& root) {
-    const std::wstring settings = scratch.file(L"panel-settings.txt", "PRODUCT_ROOT_D=" + toNarrow(root, CP_UTF8) + "\r\n");
-    const std::wstring ready = scratch / L"panel.ready";
-    wchar_t self[MAX_PATH];
-    const std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
-    std::wstring command = L"\"" + program.substr(0, program.find_last_of(L'\\') + 1) + L"panel_service_standin.exe\" \"" +
-                           settings + L"\" --ready \"" + ready + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-      throw std::runtime_error("cannot start panel_service_standin.exe");
-    process_.reset(started.hProcess);
-    const KernelHandle thread(started.hThread);
-    // Ready once the pipe exists; a service that ended gives up the wait.
-    while (!ScratchDir::exists(ready))
-      if (WaitForSingleObject(process_.get(), 10) == WAIT_OBJECT_0) throw std::runtime_error("the panel service ended");
-  }
-  ~PanelService() { TerminateProcess(process_.get(), 0), WaitForSingleObject(process_.get(), INFINITE); }
-
- private:
-  KernelHandle process_;
-};
 
 MailInfo* plainMail(const wchar_t* to = L"b@example.org") { return createMail(L"a@example.com", L"A", to, L"", L"s", L"body", nullptr, L""); }
 long sends() { return std::ranges::count(cdoCalls(), std::wstring(L"Message.Send()")); }
@@ -168,7 +139,8 @@ TEST_F(OutgoingMailTest, ForwardedMailKeepsAllButTheFinalFullStop) {
 TEST_F(OutgoingMailTest, ListAnnouncementGoesFromTheListToItsOwner) {
   const std::wstring notice = scratch.file(L"panel\\admin\\conf\\dravo_maillist_notify.mail",
                                            "List <maillist-name>@<domain-name>.\n<<maillist-name>> <Maillist-name> <other> <maillist-name\nCaf\xe9 <");
-  PanelService panel(scratch, scratch / L"panel");  // no final backslash: one is added
+  // No final backslash on the root: one is added.
+  const PanelServiceProcess panel(scratch, "PRODUCT_ROOT_D=" + toNarrow(scratch / L"panel", CP_UTF8) + "\r\n");
   sendMailListNotification(L"owner@example.org", L"news", L"example.com");
   const mime::Message read = received(0);
   EXPECT_EQ(read.from + L"|" + read.to, L"\"\" <news@example.com>|\"\" <owner@example.org>");
