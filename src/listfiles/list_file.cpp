@@ -29,6 +29,18 @@ void forEachLine(std::basic_string_view<Char> text, Each each) {
   }
 }
 
+// Puts the copy back in place of what the failed write left. When that fails too, the
+// copy stays where it is, named in the log: it may be the only whole version of the file.
+void restoreAfterFailedWrite(const std::wstring& path, const std::wstring& copy) noexcept {
+  try {
+    if (pathExists(path)) removeFile(path, true);
+    if (!copy.empty()) renameFile(copy, path);
+  } catch (const vexception& e) {
+    log(1, L"The previous content of %s is kept in %s: %s", path.c_str(), copy.c_str(), fullText(e).c_str());
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> DravoListFile::readLines() const {
@@ -63,20 +75,6 @@ void DravoListFile::writeLines(const std::vector<std::string>& lines) const {
   file.write(text.data(), static_cast<DWORD>(text.size()));
 }
 
-namespace {
-
-// Puts the copy back in place of what the failed write left. When that fails too, the
-// copy stays where it is: it may be the only whole version of the file left.
-void restoreAfterFailedWrite(const std::wstring& path, const std::wstring& copy) noexcept {
-  try {
-    if (pathExists(path)) removeFile(path, true);
-    if (!copy.empty()) renameFile(copy, path);
-  } catch (...) {
-  }
-}
-
-}  // namespace
-
 void safeWrite(const std::wstring& path, const std::function<void()>& write) {
   std::wstring copy;
   if (pathExists(path)) {
@@ -84,7 +82,11 @@ void safeWrite(const std::wstring& path, const std::function<void()>& write) {
     try {
       copyFile(path, copy, false);
     } catch (...) {
-      removeFile(copy, true);
+      // The copy's own failure must not hide why the save failed.
+      try {
+        removeFile(copy, true);
+      } catch (...) {
+      }
       throw;
     }
   }
