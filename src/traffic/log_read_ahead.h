@@ -1,0 +1,125 @@
+#pragma once
+// The lines of a row of log files read and parsed on a thread of their own, a few batches
+// ahead of the caller who credits them, so that reading and parsing the next lines
+// overlaps crediting the last ones. Only the lines inside the period are handed over, in
+// the order of the files and of their lines. A file is opened only once the caller asks
+// for it, so that it is read as it stands when its turn comes.
+
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <exception>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "traffic/dravo_log_file.h"
+
+namespace Dravo {
+
+class LogReadAhead {
+ public:
+  LogReadAhead(std::vector<std::wstring> paths, const SYSTEMTIME& from, const SYSTEMTIME& to);
+  // Stops the reading thread and waits for it.
+  ~LogReadAhead();
+  LogReadAhead(const LogReadAhead&) = delete;
+  LogReadAhead& operator=(const LogReadAhead&) = delete;
+
+  // Hands the next file's lines in the period to `use` (a LineView<char> or a
+  // LineView<wchar_t>, valid during the call), then raises what ended the reading of the
+  // file early, if anything. True when no line of the file is at or after the period's
+  // start. When `use` raises, the file's remaining lines are dropped and the failure
+  // passes on; the next call starts at the next file either way.
+  template <class Use>
+  bool nextFile(Use&& use) {
+    askForNextFile();
+    for (;;) {
+      Batch& batch = take();
+      try {
+        batch.each(use);
+      } catch (...) {
+        const bool fileEnd = batch.fileEnd;
+        release();
+        if (!fileEnd) skipRestOfFile();
+        throw;
+      }
+      if (!batch.fileEnd) {
+        release();
+        continue;
+      }
+      const bool old = batch.old;
+      const std::exception_ptr failure = batch.failure;
+      release();
+      if (failure) std::rethrow_exception(failure);
+      return old;
+    }
+  }
+
+ private:
+  // A parsed line whose texts lie in its batch, narrow for an ASCII line, else wide.
+  struct Line {
+    std::uint32_t sessionId;
+    SYSTEMTIME time;
+    DravoLogFile::Direction direction;
+    bool clientSession, wide;
+    std::size_t address, addressLength, eighthField, eighthFieldLength, text, textLength;
+  };
+
+  struct Batch {
+    std::vector<Line> lines;
+    std::string narrow;
+    std::wstring wide;
+    bool fileEnd = false;
+    bool old = true;  // with fileEnd: no line of the file at or after the start
+    std::exception_ptr failure;  // with fileEnd: what ended the reading early
+
+    template <class Char>
+    void add(const DravoLogFile::LineView<Char>& view);
+    bool full() const;
+    void clear();
+
+    template <class Use>
+    void each(Use& use) const {
+      for (const Line& line : lines) {
+        if (line.wide) use(viewOf(line, wide));
+        else use(viewOf(line, narrow));
+      }
+    }
+    template <class Char>
+    static DravoLogFile::LineView<Char> viewOf(const Line& line, const std::basic_string<Char>& texts) {
+      const std::basic_string_view<Char> all(texts);
+      return {all.substr(line.address, line.addressLength), line.sessionId, line.time,
+              all.substr(line.eighthField, line.eighthFieldLength), line.clientSession, line.direction,
+              all.substr(line.text, line.textLength)};
+    }
+  };
+
+  void produce();
+  // Lets the reading thread open the next file.
+  void askForNextFile();
+  // Waits until the caller asks for file `index`; false when stopping.
+  bool waitUntilAsked(std::size_t index);
+  // The batch to fill next, once the caller has given it back; null when stopping.
+  Batch* fresh();
+  void hand();
+  // The next filled batch, waited for; release() gives it back.
+  Batch& take();
+  void release();
+  void skipRestOfFile();
+
+  // The threads hand batches over round a ring and wait for each other by spinning, not
+  // through the system: a handover then costs no system call, which under Wine would be
+  // a round trip to its server for each batch and each file.
+  static constexpr std::size_t ringSize = 3;
+  std::vector<std::wstring> paths_;
+  SYSTEMTIME from_, to_;
+  std::array<Batch, ringSize> ring_;
+  std::atomic<std::size_t> filled_{0}, emptied_{0};  // batches handed over and given back
+  std::atomic<std::size_t> asked_{0};                // files the caller has asked for
+  std::atomic<bool> stopping_{false};
+  std::thread reader_;  // last: starts when everything above is made
+};
+
+}  // namespace Dravo
