@@ -12,7 +12,7 @@ namespace {
 
 // A batch is handed over at about this many lines or bytes of text: enough to make the
 // handovers rare, little enough to keep the memory small.
-constexpr std::size_t batchLines = 2048, batchBytes = 128 * 1024;
+constexpr std::size_t batchLines = 512, batchBytes = 32 * 1024;
 
 // A date-time as two numbers that order as the date-times do (year, month, day, hour,
 // minute, second, milliseconds; the day of the week is ignored), cheaper to compare on

@@ -112,7 +112,7 @@ class LogReadAhead {
   // The threads hand batches over round a ring and wait for each other by spinning, not
   // through the system: a handover then costs no system call, which under Wine would be
   // a round trip to its server for each batch and each file.
-  static constexpr std::size_t ringSize = 3;
+  static constexpr std::size_t ringSize = 8;
   std::vector<std::wstring> paths_;
   SYSTEMTIME from_, to_;
   std::array<Batch, ringSize> ring_;
