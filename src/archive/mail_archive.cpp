@@ -61,7 +61,7 @@ void MailArchive::putDirectory(const std::wstring& arcname, const std::wstring& 
 void MailArchive::getDirectory(const std::wstring& arcname, const std::wstring& target) {
   const std::wstring source = entry(arcname);
   // A damaged archive is reported, not passed over as if nothing had been stored.
-  if (pathExists(source) && (GetFileAttributesW(source.c_str()) & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+  if (pathExists(source) && !isDirectory(source)) {
     throwRuntimeError(L"The archive holds a file where the folder " + source + L" should be",
                       site("MailArchive::getDirectory", __LINE__));
   }

@@ -18,11 +18,6 @@ std::wstring normalized(std::wstring path) {
   return trimRight(path, L"\\");
 }
 
-bool isDirectory(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 bool contains(const StringList& names, const std::wstring& name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }

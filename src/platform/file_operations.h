@@ -13,3 +13,5 @@ void removeFile(const std::wstring& path, bool force);
 std::uint64_t fileSize(const std::wstring& path);
 // True when a file or folder of that name exists (and its attributes can be read).
 bool pathExists(const std::wstring& path);
+// True when a folder of that name exists.
+bool isDirectory(const std::wstring& path);

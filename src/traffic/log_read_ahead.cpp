@@ -1,8 +1,8 @@
 #include "traffic/log_read_ahead.h"
 
-#include <type_traits>
-
 #include <windows.h>
+
+#include <type_traits>
 
 #include "platform/strings.h"
 #include "traffic/log_file_reader.h"
