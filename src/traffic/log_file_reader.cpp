@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -34,34 +35,49 @@ void LogFileReader::open(const std::string& path) {
   file_.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   begin_ = end_ = scanned_ = 0;
+  linesGiven_ = false;
+  ended_ = !file_;
   // One buffer serves all files, as a fresh one costs its pages anew for each small file;
   // one grown for a long line is given back.
-  if (capacity_ > blockSize_) buffer_.reset();
-  if (file_ && !buffer_) {
-    capacity_ = blockSize_;
-    buffer_.reset(new char[capacity_]);
+  if (buffer_.capacity > blockSize_) buffer_ = {};
+  if (file_ && !buffer_.bytes) buffer_ = {std::make_unique_for_overwrite<char[]>(blockSize_), blockSize_};
+}
+
+void LogFileReader::close() {
+  file_.reset();
+  ended_ = true;
+}
+
+void LogFileReader::exchange(LogBuffer& kept) {
+  const std::size_t unread = ended_ ? 0 : end_ - begin_;
+  if (!ended_ && kept.capacity < std::max(blockSize_, unread)) {
+    const std::size_t capacity = std::max(blockSize_, unread);
+    kept = {std::make_unique_for_overwrite<char[]>(capacity), capacity};
   }
+  if (unread > 0) std::memcpy(kept.bytes.get(), buffer_.bytes.get() + begin_, unread);
+  std::swap(buffer_, kept);
+  begin_ = 0;
+  end_ = unread;
+  linesGiven_ = false;
 }
 
 // Reads the next block behind the unread bytes, moving them to the front and growing
-// the buffer when a line fills it; false when nothing more comes.
+// the buffer when a line fills it; false, with the file closed, when nothing more comes.
 bool LogFileReader::fill() {
-  if (!file_) return false;
   if (begin_ > 0) {
-    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
+    std::memmove(buffer_.bytes.get(), buffer_.bytes.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
-  if (end_ == capacity_) {
-    std::unique_ptr<char[]> larger(new char[capacity_ * 2]);
-    std::memcpy(larger.get(), buffer_.get(), end_);
+  if (end_ == buffer_.capacity) {
+    LogBuffer larger{std::make_unique_for_overwrite<char[]>(buffer_.capacity * 2), buffer_.capacity * 2};
+    std::memcpy(larger.bytes.get(), buffer_.bytes.get(), end_);
     buffer_ = std::move(larger);
-    capacity_ *= 2;
   }
   DWORD got = 0;
-  const DWORD room = static_cast<DWORD>(std::min<std::size_t>(capacity_ - end_, 1u << 30));
-  if (!ReadFile(file_.get(), buffer_.get() + end_, room, &got, nullptr) || got == 0) {
-    file_.reset();
+  const DWORD room = static_cast<DWORD>(std::min<std::size_t>(buffer_.capacity - end_, 1u << 30));
+  if (!ReadFile(file_.get(), buffer_.bytes.get() + end_, room, &got, nullptr) || got == 0) {
+    close();
     return false;
   }
   end_ += got;
@@ -69,28 +85,30 @@ bool LogFileReader::fill() {
 }
 
 bool LogFileReader::next(std::string_view& line) {
-  if (!buffer_) return false;
-  for (;;) {
-    char* const start = buffer_.get() + begin_;
-    const char* const found = findBreak(start + scanned_, buffer_.get() + end_);
+  while (!ended_) {
+    char* const start = buffer_.bytes.get() + begin_;
+    const char* const found = findBreak(start + scanned_, buffer_.bytes.get() + end_);
     if (found && *found == '\n') {
       std::size_t length = static_cast<std::size_t>(found - start);
       begin_ += length + 1;
       scanned_ = 0;
       if (length > 0 && start[length - 1] == '\r') --length;  // CR LF arrives as LF
+      if (length == 0) break;  // an empty line ends the file
       line = std::string_view(start, length);
-      return length > 0;
+      linesGiven_ = true;
+      return true;
     }
-    if (found) {
-      // Text mode reads nothing from the first 0x1A on, so the line before it has no end.
-      file_.reset();
-      end_ = static_cast<std::size_t>(found - buffer_.get());
-      scanned_ = end_ - begin_;
-      return false;
-    }
+    // Text mode reads nothing from the first 0x1A on, so the line before it has no end.
+    if (found) break;
     scanned_ = end_ - begin_;
-    if (!fill()) return false;
+    if (linesGiven_) {
+      linesGiven_ = false;
+      return false;  // reading on would overwrite them
+    }
+    fill();
   }
+  close();
+  return false;
 }
 
 }  // namespace Dravo

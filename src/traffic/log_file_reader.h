@@ -11,6 +11,12 @@
 
 namespace Dravo {
 
+// Memory that a reader reads into; the lines it hands out lie in it.
+struct LogBuffer {
+  std::unique_ptr<char[]> bytes;
+  std::size_t capacity = 0;
+};
+
 class LogFileReader {
  public:
   // `blockSize` bytes are asked for at a time; the buffer serves every file opened.
@@ -21,22 +27,30 @@ class LogFileReader {
   void open(const std::string& path);
 
   // Closes the file; the buffer stays for the next.
-  void close() { file_.reset(); }
+  void close();
 
-  // The next line without its line end; false at end of file, at a read failure, at an
-  // empty line, and before a last line without its line end. The line lasts until the
-  // next call.
+  // The next line without its line end. False when there is none: at end of file, at a
+  // read failure, at an empty line and before a last line without its line end, where
+  // ended() holds; and when the buffer holds no further whole line, where the next call
+  // reads on into the buffer over the lines handed out, unless exchange() first gives
+  // them a buffer of their own.
   bool next(std::string_view& line);
+  bool ended() const { return ended_; }
+
+  // Gives the buffer, with every line handed out from it, to `kept`, and reads on in the
+  // memory `kept` held, where the unread bytes of an open file move.
+  void exchange(LogBuffer& kept);
 
  private:
   bool fill();
 
   std::size_t blockSize_;
   Owner<FileHandleTraits> file_;
-  std::size_t capacity_ = 0;
-  std::unique_ptr<char[]> buffer_;
+  LogBuffer buffer_;
   std::size_t begin_ = 0, end_ = 0;  // unread bytes
   std::size_t scanned_ = 0;          // from begin_, bytes known to hold no line end
+  bool linesGiven_ = false;          // lines were handed out since the buffer was last read into
+  bool ended_ = true;
 };
 
 }  // namespace Dravo

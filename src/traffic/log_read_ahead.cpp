@@ -2,17 +2,17 @@
 
 #include <windows.h>
 
-#include <type_traits>
+#include <functional>
 
 #include "platform/strings.h"
-#include "traffic/log_file_reader.h"
 
 namespace Dravo {
 namespace {
 
-// A batch is handed over at about this many lines or bytes of text: enough to make the
-// handovers rare, little enough to keep the memory small.
-constexpr std::size_t batchLines = 512, batchBytes = 32 * 1024;
+// The file is read this many bytes at a time, and each block's lines go over as one batch:
+// enough to make the handovers rare, little enough that the first lines of a file are
+// soon there and the memory stays small.
+constexpr std::size_t blockSize = 64 * 1024;
 
 // A date-time as two numbers that order as the date-times do (year, month, day, hour,
 // minute, second, milliseconds; the day of the week is ignored), cheaper to compare on
@@ -37,39 +37,45 @@ void spinUntil(Ready ready) {
   }
 }
 
+bool within(std::string_view part, std::string_view whole) {
+  const std::less_equal<const char*> notAfter;
+  return notAfter(whole.data(), part.data()) && notAfter(part.data() + part.size(), whole.data() + whole.size());
+}
+
+// `view` with its texts copied into `copy`.
 template <class Char>
-std::size_t appended(std::basic_string<Char>& texts, std::basic_string_view<Char> text) {
-  const std::size_t at = texts.size();
-  texts.append(text);
-  return at;
+const DravoLogFile::LineView<Char>& copied(const DravoLogFile::LineView<Char>& view, auto& copy) {
+  copy.texts.reserve(view.address.size() + view.eighthField.size() + view.text.size());
+  copy.texts.append(view.address).append(view.eighthField).append(view.text);
+  const std::basic_string_view<Char> texts(copy.texts);
+  copy.view = view;
+  copy.view.address = texts.substr(0, view.address.size());
+  copy.view.eighthField = texts.substr(view.address.size(), view.eighthField.size());
+  copy.view.text = texts.substr(view.address.size() + view.eighthField.size());
+  return copy.view;
 }
 
 }  // namespace
 
-template <class Char>
-void LogReadAhead::Batch::add(const DravoLogFile::LineView<Char>& view) {
-  auto& texts = [this]() -> std::basic_string<Char>& {
-    if constexpr (sizeof(Char) == 1) return narrow;
-    else return wide;
-  }();
-  lines.push_back({view.sessionId, view.time, view.direction, view.clientSession, sizeof(Char) > 1,
-                   appended(texts, view.address), view.address.size(), appended(texts, view.eighthField),
-                   view.eighthField.size(), appended(texts, view.text), view.text.size()});
+void LogReadAhead::Batch::add(const DravoLogFile::LineView<char>& view, std::string_view raw) {
+  // A message joined from words that stood apart lies in the parser, not in the line.
+  if (within(view.address, raw) && within(view.eighthField, raw) && within(view.text, raw)) {
+    lines.push_back({view, nullptr});
+  } else {
+    lines.push_back({copied(view, narrowCopies.emplace_back()), nullptr});
+  }
 }
 
-bool LogReadAhead::Batch::full() const {
-  return lines.size() >= batchLines || narrow.size() + wide.size() * sizeof(wchar_t) >= batchBytes;
+void LogReadAhead::Batch::add(const DravoLogFile::LineView<wchar_t>& view, std::string_view) {
+  lines.push_back({{}, &copied(view, wideCopies.emplace_back())});
 }
 
 void LogReadAhead::Batch::clear() {
   lines.clear();
-  // A batch that took a huge line gives its room back rather than keep it for all others.
-  const auto empty = [](auto& texts) {
-    if (texts.capacity() * sizeof(texts[0]) > 2 * batchBytes) std::decay_t<decltype(texts)>().swap(texts);
-    else texts.clear();
-  };
-  empty(narrow);
-  empty(wide);
+  narrowCopies.clear();
+  wideCopies.clear();
+  // A block grown for a huge line is given back rather than kept for all others.
+  if (block.capacity > blockSize) block = {};
   fileEnd = false;
   old = true;
   failure = nullptr;
@@ -84,7 +90,7 @@ LogReadAhead::~LogReadAhead() {
 }
 
 void LogReadAhead::produce() {
-  LogFileReader reader;  // one buffer for all files
+  LogFileReader reader(blockSize);
   const TimeKey start(from_), end(to_);
   for (std::size_t index = 0; index < paths_.size(); ++index) {
     const std::wstring& path = paths_[index];
@@ -95,15 +101,18 @@ void LogReadAhead::produce() {
     try {
       DravoLogFile::LineParser parser;  // its buffers grow with the file's longest line
       reader.open(toNarrow(path, CP_ACP));
-      for (std::string_view raw; reader.next(raw);) {
-        parser.parse(raw, [&](const auto& line) {
-          const TimeKey time(line.time);
-          if (time < start) return;
-          old = false;
-          if (time < end) batch->add(line);
-        });
-        if (batch->full()) {
-          hand();
+      for (std::string_view raw;;) {
+        if (reader.next(raw)) {
+          parser.parse(raw, [&](const auto& line) {
+            const TimeKey time(line.time);
+            if (time < start) return;
+            old = false;
+            if (time < end) batch->add(line, raw);
+          });
+        } else if (reader.ended()) {
+          break;
+        } else if (!batch->lines.empty()) {  // the block's lines go over before it is read into again
+          hand(*batch, reader);
           if (!(batch = fresh())) return;
         }
       }
@@ -113,7 +122,7 @@ void LogReadAhead::produce() {
     reader.close();
     batch->fileEnd = true;
     batch->old = old;
-    hand();
+    hand(*batch, reader);
   }
 }
 
@@ -130,7 +139,10 @@ LogReadAhead::Batch* LogReadAhead::fresh() {
   return stopping_ ? nullptr : &ring_[next % ringSize];
 }
 
-void LogReadAhead::hand() { filled_.fetch_add(1, std::memory_order_release); }
+void LogReadAhead::hand(Batch& batch, LogFileReader& reader) {
+  reader.exchange(batch.block);
+  filled_.fetch_add(1, std::memory_order_release);
+}
 
 LogReadAhead::Batch& LogReadAhead::take() {
   const std::size_t next = emptied_.load(std::memory_order_relaxed);

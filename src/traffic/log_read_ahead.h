@@ -10,12 +10,15 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <deque>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "traffic/dravo_log_file.h"
+#include "traffic/log_file_reader.h"
 
 namespace Dravo {
 
@@ -58,41 +61,41 @@ class LogReadAhead {
   }
 
  private:
-  // A parsed line whose texts lie in its batch, narrow for an ASCII line, else wide.
+  // A parsed line: a narrow one (ASCII) points into its batch's block of the file or,
+  // when some of its texts lie elsewhere, into a copy; a wide one is a copy.
   struct Line {
-    std::uint32_t sessionId;
-    SYSTEMTIME time;
-    DravoLogFile::Direction direction;
-    bool clientSession, wide;
-    std::size_t address, addressLength, eighthField, eighthFieldLength, text, textLength;
+    DravoLogFile::LineView<char> narrow;
+    const DravoLogFile::LineView<wchar_t>* wide;  // null for a narrow line
+  };
+
+  // A copied line's texts, one after another, and its view of them; a deque keeps each
+  // where it was made while the batch grows.
+  template <class Char>
+  struct Copy {
+    std::basic_string<Char> texts;
+    DravoLogFile::LineView<Char> view;
   };
 
   struct Batch {
+    LogBuffer block;  // the bytes of the file that the lines were read from
     std::vector<Line> lines;
-    std::string narrow;
-    std::wstring wide;
+    std::deque<Copy<char>> narrowCopies;
+    std::deque<Copy<wchar_t>> wideCopies;
     bool fileEnd = false;
     bool old = true;  // with fileEnd: no line of the file at or after the start
     std::exception_ptr failure;  // with fileEnd: what ended the reading early
 
-    template <class Char>
-    void add(const DravoLogFile::LineView<Char>& view);
-    bool full() const;
+    // `raw` is the line as read, in the reader's buffer that the batch takes on handing.
+    void add(const DravoLogFile::LineView<char>& view, std::string_view raw);
+    void add(const DravoLogFile::LineView<wchar_t>& view, std::string_view raw);
     void clear();
 
     template <class Use>
     void each(Use& use) const {
       for (const Line& line : lines) {
-        if (line.wide) use(viewOf(line, wide));
-        else use(viewOf(line, narrow));
+        if (line.wide) use(*line.wide);
+        else use(line.narrow);
       }
-    }
-    template <class Char>
-    static DravoLogFile::LineView<Char> viewOf(const Line& line, const std::basic_string<Char>& texts) {
-      const std::basic_string_view<Char> all(texts);
-      return {all.substr(line.address, line.addressLength), line.sessionId, line.time,
-              all.substr(line.eighthField, line.eighthFieldLength), line.clientSession, line.direction,
-              all.substr(line.text, line.textLength)};
     }
   };
 
@@ -103,7 +106,8 @@ class LogReadAhead {
   bool waitUntilAsked(std::size_t index);
   // The batch to fill next, once the caller has given it back; null when stopping.
   Batch* fresh();
-  void hand();
+  // Hands `batch` over with the reader's buffer, which its lines lie in.
+  void hand(Batch& batch, LogFileReader& reader);
   // The next filled batch, waited for; release() gives it back.
   Batch& take();
   void release();

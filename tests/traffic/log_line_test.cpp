@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <deque>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -119,14 +120,26 @@ TEST(TrafficLogIterator, WhiteSpaceCollapsesAndReadingStopsBeforeAnUnendedLineAt
 
 TEST(TrafficLogReading, BlocksReadAsTheTextModeStreamAtEveryBlockSize) {
   // CR LF arrives as LF, a lone CR stays, 0x1A ends the file; lines cross block ends and
-  // outgrow small blocks; one reader serves every file, as it does in a call.
+  // outgrow small blocks; one reader serves every file, as it does in a call. Lines are
+  // read either copied at once, or kept where they lie while their buffers are exchanged
+  // at each block's end, and read only once the file is done.
   ScratchDir scratch;
   const std::string path = toNarrow(scratch / L"random.log", CP_ACP);
-  const auto viaReader = [](Dravo::LogFileReader& reader, const std::string& path) {
+  std::deque<Dravo::LogBuffer> kept;
+  const auto viaReader = [&kept](Dravo::LogFileReader& reader, const std::string& path, bool keep) {
     reader.open(path);
     std::vector<std::string> lines;
-    for (std::string_view line; reader.next(line);) lines.emplace_back(line);
-    return reader.close(), lines;
+    std::vector<std::string_view> views;
+    for (std::string_view line;;) {
+      if (reader.next(line)) (keep ? views.emplace_back(line) : lines.emplace_back(line));
+      else if (reader.ended()) break;
+      else if (keep) reader.exchange(kept.emplace_back());
+    }
+    reader.close();
+    reader.exchange(kept.emplace_back());
+    lines.insert(lines.end(), views.begin(), views.end());
+    if (kept.size() > 64) kept.erase(kept.begin(), kept.end() - 8);  // buffers of earlier files
+    return lines;
   };
   std::mt19937 random(20261206);
   const char bytes[] = {'a', 'a', 'a', 'a', 'b', ' ', '\t', '\r', '\r', '\n', '\n', '\x1a', '\0', '\x80'};
@@ -140,9 +153,11 @@ TEST(TrafficLogReading, BlocksReadAsTheTextModeStreamAtEveryBlockSize) {
     std::ifstream stream(path);
     std::vector<std::string> expected;
     for (std::string line; std::getline(stream, line) && !stream.eof() && !line.empty();) expected.push_back(line);
-    for (Dravo::LogFileReader& reader : readers) ASSERT_EQ(viaReader(reader, path), expected) << "file " << file;
+    for (Dravo::LogFileReader& reader : readers) {
+      for (const bool keep : {false, true}) ASSERT_EQ(viaReader(reader, path, keep), expected) << "file " << file << " keep " << keep;
+    }
   }
-  EXPECT_TRUE(viaReader(readers[0], toNarrow(scratch / L"absent.log", CP_ACP)).empty());
+  EXPECT_TRUE(viaReader(readers[0], toNarrow(scratch / L"absent.log", CP_ACP), true).empty());
 }
 
 TEST(TrafficLogReading, FastParsingGivesWhatTheGeneralSplittingAndParsingGive) {
