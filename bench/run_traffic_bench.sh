@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The traffic reader against its floor (line counting of the same files) and against two
 # plain scripts of the same rules (Python and mawk), on generated logs of each size given
-# in megabytes. Every result is checked against the generator's totals.
+# in megabytes. Every result is checked against the generator's totals. Floor and module
+# are medians of five runs taken in turn (module/floor: the median of their five ratios);
+# the scripts run once.
 # Usage: bench/run_traffic_bench.sh [MEGABYTES...]   (default: 10 100 1000)
 # BUILD_DIR (default build/x86_64) holds bin/traffic_bench.exe and the Wine prefix;
 # WORK_DIR (default a fresh folder under /tmp) receives the logs, one size at a time.
@@ -37,7 +39,7 @@ for size in "${sizes[@]}"; do
   windows="Z:${logs//\//\\}\\"
   bench generate "$windows" "$size" >/dev/null
   # MB lines floor module lines/s ratio peak [MISMATCH]
-  read -r mb lines floor module rate _ peak mismatch < <(bench measure "$windows" | tail -n 1)
+  read -r mb lines floor module rate ratio peak mismatch < <(bench measure "$windows" | tail -n 1)
   script=$(python3 "$top/bench/traffic_script.py" "$logs" || true)
   script_s=$(sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$script")
   [[ $script == *MISMATCH* ]] && mismatch="$mismatch script MISMATCH"
@@ -46,9 +48,9 @@ for size in "${sizes[@]}"; do
   mawk_s=$(head -n 1 <<<"$mawk_run")
   mismatch="$mismatch $(tail -n +2 <<<"$mawk_run" | tr '\n' ' ')"
   awk -v mb="$mb" -v lines="$lines" -v floor="$floor" -v module="$module" -v script="$script_s" -v mawk_s="$mawk_s" \
-    -v rate="$rate" -v peak="$peak" -v note="$mismatch" 'BEGIN {
+    -v rate="$rate" -v ratio="$ratio" -v peak="$peak" -v note="$mismatch" 'BEGIN {
       printf "%8s %10s %8.2f %9.2f %9.2f %8.2f %10.0f %13.2f %14.1f %12.1f %8s %s\n",
-             mb, lines, floor, module, script, mawk_s, rate, module / floor, script / module, mawk_s / module, peak, note }'
+             mb, lines, floor, module, script, mawk_s, rate, ratio, script / module, mawk_s / module, peak, note }'
   rm -rf "$logs" "$logs.expected"
 done
 [ -n "${WORK_DIR:-}" ] || rmdir "$work"

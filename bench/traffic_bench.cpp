@@ -1,5 +1,7 @@
 // Time and memory to aggregate generated log directories of growing size, against a
-// floor: reading the same files in large blocks and counting their line ends.
+// floor: reading the same files in large blocks and counting their line ends. Each figure
+// is the median of five runs, floor and module in turn; the ratio is the median of the
+// five side-by-side ratios.
 // Usage: traffic_bench [MEGABYTES...]       generate, measure and delete each size (default: 10 100)
 //        traffic_bench generate DIR MEGABYTES  write logs to DIR and their totals to DIR.expected
 //        traffic_bench measure DIR             measure DIR against DIR.expected
@@ -8,6 +10,7 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -86,24 +89,37 @@ void printHeader() {
               "peak MB");
 }
 
-// One row; the peak is the process's, so it includes whatever ran before in it.
-void measure(const std::wstring& directory, const GeneratedTraffic& generated) {
-  auto start = std::chrono::steady_clock::now();
-  const std::uint64_t counted = countLines(directory);
-  const double floor = seconds(start);
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
 
-  TrafficMap traffic = generated.emptyTraffic();
-  StringList finished;
-  start = std::chrono::steady_clock::now();
-  Dravo::collectTraffic(directory, generated.from, generated.to, traffic, finished);
-  const double took = seconds(start);
+// One row of medians over `rounds` runs of the floor and the module taken in turn, so that
+// both meet the same state of the disk and the machine; every run's result is checked.
+// The peak is the process's, so it includes whatever ran before in it.
+void measure(const std::wstring& directory, const GeneratedTraffic& generated, int rounds = 5) {
+  std::vector<double> floors, tooks, ratios;
+  bool same = true;
+  std::uint64_t counted = 0;
+  for (int round = 0; round < rounds; ++round) {
+    auto start = std::chrono::steady_clock::now();
+    counted = countLines(directory);
+    floors.push_back(seconds(start));
 
+    TrafficMap traffic = generated.emptyTraffic();
+    StringList finished;
+    start = std::chrono::steady_clock::now();
+    Dravo::collectTraffic(directory, generated.from, generated.to, traffic, finished);
+    tooks.push_back(seconds(start));
+    ratios.push_back(tooks.back() / floors.back());
+    same = same && sameTraffic(traffic, generated.expected) && finished == generated.expectedFinished &&
+           counted == generated.lines;
+  }
   PROCESS_MEMORY_COUNTERS memory{};
   GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
-  const bool same = sameTraffic(traffic, generated.expected) && finished == generated.expectedFinished &&
-                    counted == generated.lines;
+  const double took = median(tooks);
   std::printf("%8.1f %12llu %10.2f %12.2f %10.0f %8.2f %10.1f%s\n", generated.bytes / 1048576.0,
-              static_cast<unsigned long long>(counted), floor, took, counted / took, took / floor,
+              static_cast<unsigned long long>(counted), median(floors), took, counted / took, median(ratios),
               memory.PeakWorkingSetSize / 1048576.0, same ? "" : "  MISMATCH");
 }
 
