@@ -10,6 +10,7 @@
 #include "platform/file_name.h"
 #include "platform/file_operations.h"
 #include "platform/files_of_dir.h"
+#include "platform/strings.h"
 
 namespace {
 
@@ -41,8 +42,14 @@ using Steps = std::vector<std::pair<std::wstring, std::wstring>>;
 // Lists the tree and checks every entry before anything is copied.
 void plan(const std::wstring& source, const std::wstring& target, const std::wstring& mask,
           const StringList& exclusions, Steps& steps) {
-  if (pathExists(target) && !isDirectory(target)) {
-    refuse(L"Can't copy " + source + L" to " + target + L": a file is in the way of the folder", __LINE__);
+  // The folders already in the target, which a file of the same name would meet; listed
+  // once, as asking for each file's name costs a look-up in the folder each.
+  std::list<std::wstring> inTheWay;
+  if (pathExists(target)) {
+    if (!isDirectory(target)) {
+      refuse(L"Can't copy " + source + L" to " + target + L": a file is in the way of the folder", __LINE__);
+    }
+    filesOfDir(inTheWay, target, listDirectories, L"*.*");
   }
   std::list<std::wstring> files, directories;
   filesOfDir(files, source, listFiles, mask);
@@ -60,7 +67,8 @@ void plan(const std::wstring& source, const std::wstring& target, const std::wst
       const std::wstring targetEntry = VFileName::combine(target, name);
       if (entries == &directories) {
         plan(entry, targetEntry, L"*", {}, steps);
-      } else if (isDirectory(targetEntry)) {
+      } else if (std::any_of(inTheWay.begin(), inTheWay.end(),
+                             [&](const std::wstring& folder) { return equalsNoCase(fileNamePart(folder), name); })) {
         refuse(L"Can't copy " + entry + L" to " + targetEntry + L": a folder is in the way of the file", __LINE__);
       } else {
         steps.emplace_back(entry, targetEntry);

@@ -8,6 +8,7 @@
 #include "archive/mail_archive.h"
 #include "archive/tree_copy.h"
 #include "archive/xml_document.h"
+#include "platform/exceptions.h"
 #include "platform/file_name.h"
 #include "platform/scratch_dir.h"
 #include "platform/system_paths.h"
@@ -50,6 +51,11 @@ TEST(ArchiveTreeCopy, MaskExclusionsAndEmptyDirectories) {
   copyTree(scratch / L"src", scratch / L"all", {});
   EXPECT_EQ(ScratchDir::content(scratch / L"all\\a.eml"), "alpha");
   EXPECT_EQ(ScratchDir::content(scratch / L"all\\Attachments\\top.bin"), "excluded");
+  SCOPED_TRACE("a folder in the way of a file, named in another case, stops the copy before it starts");
+  scratch.file(L"way\\a.eml", "old content");
+  scratch.dir(L"way\\B.TXT");
+  EXPECT_THROW(copyTree(scratch / L"src", scratch / L"way", {}), vexception);
+  EXPECT_EQ(ScratchDir::content(scratch / L"way\\a.eml"), "old content");
 }
 
 TEST(ArchiveDirectory, FreshDiscardsReadingConsumes) {
