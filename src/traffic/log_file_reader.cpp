@@ -6,23 +6,19 @@
 #include <cstring>
 #include <utility>
 
-#ifdef __SSE2__
 #include <emmintrin.h>
-#endif
 
 namespace Dravo {
 namespace {
 
 // The first LF or 0x1A in [at, end), or null.
 const char* findBreak(const char* at, const char* end) {
-#ifdef __SSE2__
   const __m128i lineFeed = _mm_set1_epi8('\n'), stop = _mm_set1_epi8(0x1A);
   for (; end - at >= 16; at += 16) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
     const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeed), _mm_cmpeq_epi8(bytes, stop)));
     if (found != 0) return at + __builtin_ctz(static_cast<unsigned>(found));
   }
-#endif
   for (; at != end; ++at) {
     if (*at == '\n' || *at == 0x1A) return at;
   }

@@ -2,9 +2,7 @@
 
 #include <cstring>
 
-#ifdef __SSE2__
 #include <emmintrin.h>
-#endif
 
 namespace Dravo {
 
@@ -13,7 +11,6 @@ bool splitAscii(std::string_view line, std::vector<std::string_view>& tokens) {
   const char* const base = line.data();
   const std::size_t size = line.size();
   std::size_t start = 0;
-#ifdef __SSE2__
   // Sixteen bytes at a time: a mask of the white space among them, whose changes from one
   // byte to the next are where tokens start and end.
   unsigned previous = 1;  // whether the byte before is white space; the line's start counts as such
@@ -39,26 +36,10 @@ bool splitAscii(std::string_view line, std::vector<std::string_view>& tokens) {
     previous = white >> 15;
   }
   if (!previous) tokens.emplace_back(base + start, size - start);
-#else
-  bool inToken = false;
-  for (std::size_t at = 0; at < size; ++at) {
-    const auto c = static_cast<unsigned char>(base[at]);
-    if (c >= 0x80) return false;
-    if (c == ' ' || (c >= '\t' && c <= '\r')) {
-      if (inToken) tokens.emplace_back(base + start, at - start);
-      inToken = false;
-    } else if (!inToken) {
-      start = at;
-      inToken = true;
-    }
-  }
-  if (inToken) tokens.emplace_back(base + start, size - start);
-#endif
   return true;
 }
 
 bool splitCanonical(std::string_view line, std::string_view (&tokens)[splitTokens], std::size_t& count) {
-#ifdef __SSE2__
   const char* const base = line.data();
   const std::size_t size = line.size();
   if (size < 32) return false;  // no log line is this short
@@ -88,10 +69,6 @@ bool splitCanonical(std::string_view line, std::string_view (&tokens)[splitToken
   tokens[found] = std::string_view(base + start, size - start);
   count = found + 1;
   return true;
-#else
-  (void)line, (void)tokens, (void)count;
-  return false;
-#endif
 }
 
 }  // namespace Dravo

@@ -1,6 +1,6 @@
 #pragma once
 // Splitting a narrow log line into tokens at white space (space, tab, LF, vertical tab,
-// form feed, CR), sixteen or thirty-two bytes at a time where the processor allows.
+// form feed, CR), sixteen or thirty-two bytes at a time with SSE2.
 
 #include <cstddef>
 #include <string_view>
