@@ -5,7 +5,8 @@
 # are medians of five runs taken in turn (module/floor: the median of their five ratios);
 # the scripts run once.
 # Usage: bench/run_traffic_bench.sh [MEGABYTES...]   (default: 10 100 1000)
-# BUILD_DIR (default build/x86_64) holds bin/traffic_bench.exe and the Wine prefix;
+# BUILD_DIR (default build/x86_64; build/i686 runs under 32-bit Wine) holds
+# bin/traffic_bench.exe and the Wine prefix;
 # WORK_DIR (default a fresh folder under /tmp) receives the logs, one size at a time.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,8 +17,10 @@ work=$(cd "$work" && pwd)
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(10 100 1000)
 
+loader=/usr/lib/wine/wine64
+[[ $(basename "$build") == i686 ]] && loader=/usr/lib/wine/wine  # the 32-bit build runs under 32-bit Wine
 bench() {
-  "$top/scripts/wine-run.sh" /usr/lib/wine/wine64 "$build/wineprefix" "$build/bin/traffic_bench.exe" "$@" | tr -d '\r'
+  "$top/scripts/wine-run.sh" "$loader" "$build/wineprefix" "$build/bin/traffic_bench.exe" "$@" | tr -d '\r'
 }
 
 # mawk's run: its seconds, then MISMATCH unless its totals and finished files are the generator's.
