@@ -58,8 +58,8 @@ void LogFileReader::exchange(LogBuffer& kept) {
 }
 
 // Reads the next block behind the unread bytes, moving them to the front and growing
-// the buffer when a line fills it; false, with the file closed, when nothing more comes.
-bool LogFileReader::fill() {
+// the buffer when a line fills it; closes the file when nothing more comes.
+void LogFileReader::fill() {
   if (begin_ > 0) {
     std::memmove(buffer_.bytes.get(), buffer_.bytes.get() + begin_, end_ - begin_);
     end_ -= begin_;
@@ -72,12 +72,8 @@ bool LogFileReader::fill() {
   }
   DWORD got = 0;
   const DWORD room = static_cast<DWORD>(std::min<std::size_t>(buffer_.capacity - end_, 1u << 30));
-  if (!ReadFile(file_.get(), buffer_.bytes.get() + end_, room, &got, nullptr) || got == 0) {
-    close();
-    return false;
-  }
-  end_ += got;
-  return true;
+  if (ReadFile(file_.get(), buffer_.bytes.get() + end_, room, &got, nullptr) && got > 0) end_ += got;
+  else close();
 }
 
 bool LogFileReader::next(std::string_view& line) {

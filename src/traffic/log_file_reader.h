@@ -42,7 +42,7 @@ class LogFileReader {
   void exchange(LogBuffer& kept);
 
  private:
-  bool fill();
+  void fill();
 
   std::size_t blockSize_;
   Owner<FileHandleTraits> file_;
