@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <type_traits>
 
 #include "platform/strings.h"
 
@@ -42,39 +43,54 @@ bool within(std::string_view part, std::string_view whole) {
   return notAfter(whole.data(), part.data()) && notAfter(part.data() + part.size(), whole.data() + whole.size());
 }
 
-// `view` with its texts copied into `copy`.
+// Appends the texts of `view` to `texts`; where they start.
 template <class Char>
-const DravoLogFile::LineView<Char>& copied(const DravoLogFile::LineView<Char>& view, auto& copy) {
-  copy.texts.reserve(view.address.size() + view.eighthField.size() + view.text.size());
-  copy.texts.append(view.address).append(view.eighthField).append(view.text);
-  const std::basic_string_view<Char> texts(copy.texts);
-  copy.view = view;
-  copy.view.address = texts.substr(0, view.address.size());
-  copy.view.eighthField = texts.substr(view.address.size(), view.eighthField.size());
-  copy.view.text = texts.substr(view.address.size() + view.eighthField.size());
-  return copy.view;
+std::size_t appended(std::basic_string<Char>& texts, const DravoLogFile::LineView<Char>& view) {
+  const std::size_t at = texts.size();
+  texts.append(view.address).append(view.eighthField).append(view.text);
+  return at;
+}
+
+// `view` pointed at its texts, which start at `at` in `texts`.
+template <class Char>
+void pointAt(DravoLogFile::LineView<Char>& view, std::basic_string_view<Char> texts, std::size_t at) {
+  view.address = texts.substr(at, view.address.size());
+  at += view.address.size();
+  view.eighthField = texts.substr(at, view.eighthField.size());
+  view.text = texts.substr(at + view.eighthField.size(), view.text.size());
 }
 
 }  // namespace
 
 void LogReadAhead::Batch::add(const DravoLogFile::LineView<char>& view, std::string_view raw) {
   // A message joined from words that stood apart lies in the parser, not in the line.
-  if (within(view.address, raw) && within(view.eighthField, raw) && within(view.text, raw)) {
-    lines.push_back({view, nullptr});
-  } else {
-    lines.push_back({copied(view, narrowCopies.emplace_back()), nullptr});
+  if (!within(view.address, raw) || !within(view.eighthField, raw) || !within(view.text, raw)) {
+    narrowCopies.emplace_back(lines.size(), appended(narrowTexts, view));
   }
+  lines.push_back({view, narrowLine});
 }
 
 void LogReadAhead::Batch::add(const DravoLogFile::LineView<wchar_t>& view, std::string_view) {
-  lines.push_back({{}, &copied(view, wideCopies.emplace_back())});
+  wideLines.emplace_back(view, appended(wideTexts, view));
+  lines.push_back({{}, wideLines.size() - 1});
+}
+
+void LogReadAhead::Batch::seal() {
+  for (const auto& [line, at] : narrowCopies) pointAt(lines[line].narrow, std::string_view(narrowTexts), at);
+  for (auto& [view, at] : wideLines) pointAt(view, std::wstring_view(wideTexts), at);
 }
 
 void LogReadAhead::Batch::clear() {
   lines.clear();
   narrowCopies.clear();
-  wideCopies.clear();
-  // A block grown for a huge line is given back rather than kept for all others.
+  wideLines.clear();
+  // Room grown for a huge line is given back rather than kept for all others.
+  const auto empty = [](auto& texts) {
+    if (texts.capacity() * sizeof(texts[0]) > 2 * blockSize) std::decay_t<decltype(texts)>().swap(texts);
+    else texts.clear();
+  };
+  empty(narrowTexts);
+  empty(wideTexts);
   if (block.capacity > blockSize) block = {};
   fileEnd = false;
   old = true;
@@ -140,6 +156,7 @@ LogReadAhead::Batch* LogReadAhead::fresh() {
 }
 
 void LogReadAhead::hand(Batch& batch, LogFileReader& reader) {
+  batch.seal();
   reader.exchange(batch.block);
   filled_.fetch_add(1, std::memory_order_release);
 }

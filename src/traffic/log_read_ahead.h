@@ -10,11 +10,12 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
-#include <deque>
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "traffic/dravo_log_file.h"
@@ -62,25 +63,23 @@ class LogReadAhead {
 
  private:
   // A parsed line: a narrow one (ASCII) points into its batch's block of the file or,
-  // when some of its texts lie elsewhere, into a copy; a wide one is a copy.
+  // when some of its texts lie elsewhere, into the batch's copies; a wide one is a copy.
   struct Line {
     DravoLogFile::LineView<char> narrow;
-    const DravoLogFile::LineView<wchar_t>* wide;  // null for a narrow line
+    std::size_t wide;  // where in the batch's wide lines, or `narrowLine`
   };
-
-  // A copied line's texts, one after another, and its view of them; a deque keeps each
-  // where it was made while the batch grows.
-  template <class Char>
-  struct Copy {
-    std::basic_string<Char> texts;
-    DravoLogFile::LineView<Char> view;
-  };
+  static constexpr std::size_t narrowLine = SIZE_MAX;
 
   struct Batch {
     LogBuffer block;  // the bytes of the file that the lines were read from
     std::vector<Line> lines;
-    std::deque<Copy<char>> narrowCopies;
-    std::deque<Copy<wchar_t>> wideCopies;
+    // Copied texts, each line's one after another in one string, so that a copy costs no
+    // allocation of its own; the views are pointed at them by seal(), once the strings
+    // have stopped growing. Each copy is known by its line and where its texts start.
+    std::string narrowTexts;
+    std::wstring wideTexts;
+    std::vector<std::pair<std::size_t, std::size_t>> narrowCopies;
+    std::vector<std::pair<DravoLogFile::LineView<wchar_t>, std::size_t>> wideLines;
     bool fileEnd = false;
     bool old = true;  // with fileEnd: no line of the file at or after the start
     std::exception_ptr failure;  // with fileEnd: what ended the reading early
@@ -88,13 +87,14 @@ class LogReadAhead {
     // `raw` is the line as read, in the reader's buffer that the batch takes on handing.
     void add(const DravoLogFile::LineView<char>& view, std::string_view raw);
     void add(const DravoLogFile::LineView<wchar_t>& view, std::string_view raw);
+    void seal();
     void clear();
 
     template <class Use>
     void each(Use& use) const {
       for (const Line& line : lines) {
-        if (line.wide) use(*line.wide);
-        else use(line.narrow);
+        if (line.wide == narrowLine) use(line.narrow);
+        else use(wideLines[line.wide].first);
       }
     }
   };
