@@ -7,10 +7,10 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cwchar>
+#include <list>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,6 +19,9 @@
 #include "archive/mail_transporter.h"
 #include "platform/directories.h"
 #include "platform/exceptions.h"
+#include "platform/files_of_dir.h"
+#include "platform/owner.h"
+#include "platform/strings.h"
 #include "provider/dravo_provider.h"
 #include "support/standin_server.h"
 #include "bench_main.h"
@@ -40,60 +43,49 @@ void writeFile(const std::wstring& path, const std::vector<char>& bytes, std::si
   if (!ok || written != size) throw std::runtime_error("short write of a mailbox file");
 }
 
-// Calls `each(source, target)` for every file under `source`, directories first made
-// under `target` when it is not empty.
-template <class Each>
-void walk(const std::wstring& source, const std::wstring& target, Each each) {
-  if (!target.empty()) CreateDirectoryW(target.c_str(), nullptr);
+// The plain copy: every file of the tree with CopyFileW, directories made as met.
+std::uint64_t plainCopy(const std::wstring& source, const std::wstring& target) {
+  CreateDirectoryW(target.c_str(), nullptr);
+  std::uint64_t files = 0;
   WIN32_FIND_DATAW data;
   const HANDLE find = FindFirstFileW((source + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
+  if (find == INVALID_HANDLE_VALUE) return 0;
   do {
     const std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
-    const std::wstring to = target.empty() ? target : target + L"\\" + name;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) walk(source + L"\\" + name, to, each);
-    else each(source + L"\\" + name, to);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      files += plainCopy(source + L"\\" + name, target + L"\\" + name);
+    } else {
+      if (!CopyFileW((source + L"\\" + name).c_str(), (target + L"\\" + name).c_str(), FALSE)) {
+        throw std::runtime_error("plain copy failed");
+      }
+      ++files;
+    }
   } while (FindNextFileW(find, &data));
   FindClose(find);
+  return files;
 }
 
-// The plain copy: every file of the tree with CopyFileW, directories made as met.
-std::uint64_t plainCopy(const std::wstring& source, const std::wstring& target) {
-  std::uint64_t files = 0;
-  walk(source, target, [&](const std::wstring& from, const std::wstring& to) {
-    if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) throw std::runtime_error("plain copy failed");
-    ++files;
-  });
-  return files;
+// Writes the file at `path` through to the disk.
+void flush(const std::wstring& path, DWORD flags = 0) {
+  const FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, flags, nullptr));
+  if (!file || !FlushFileBuffers(file.get())) throw std::runtime_error("cannot flush " + toNarrow(path, CP_ACP));
 }
 
 // Writes every file of the tree through to the disk; returns how many there are.
 std::uint64_t flushTree(const std::wstring& root) {
-  std::uint64_t files = 0;
-  walk(root, L"", [&](const std::wstring& path, const std::wstring&) {
-    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE || !FlushFileBuffers(h)) throw std::runtime_error("cannot flush a file");
-    CloseHandle(h);
-    ++files;
-  });
-  return files;
+  std::list<std::wstring> files;
+  filesOfDir(files, root, listFiles | listRecursive, L"*");
+  for (const std::wstring& path : files) flush(path);
+  return files.size();
 }
 
 // Removes a tree and writes the removal through to the disk, so that freeing its space
 // does not go on during the next phase.
 void removeSettled(const std::wstring& root) {
   removeDir(root, true);
-  const std::wstring parent = root.substr(0, root.find_last_of(L'\\'));
-  const HANDLE h = CreateFileW(parent.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE || !FlushFileBuffers(h)) throw std::runtime_error("cannot flush a folder");
-  CloseHandle(h);
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
+  flush(root.substr(0, root.find_last_of(L'\\')), FILE_FLAG_BACKUP_SEMANTICS);
 }
 
 }  // namespace

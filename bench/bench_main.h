@@ -1,9 +1,12 @@
 #pragma once
 // The benchmarks' entry: runs the measurement and reports a failure on standard error
-// with exit status 2 instead of ending in an unhandled exception.
+// with exit status 2 instead of ending in an unhandled exception; and the median that
+// benchmarks of several runs report.
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <vector>
 
 #include "platform/exceptions.h"
 
@@ -18,4 +21,9 @@ inline int runBenchmark(int (*run)(int, wchar_t**), int argc, wchar_t** argv) {
     std::fprintf(stderr, "failed\n");
   }
   return 2;
+}
+
+inline double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
 }

@@ -10,7 +10,6 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -87,11 +86,6 @@ std::wstring expectedPath(const std::wstring& directory) {
 void printHeader() {
   std::printf("%8s %12s %10s %12s %10s %8s %10s\n", "MB", "lines", "floor s", "traffic s", "lines/s", "ratio",
               "peak MB");
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 // One row of medians over `rounds` runs of the floor and the module taken in turn, so that

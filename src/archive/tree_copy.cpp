@@ -50,6 +50,7 @@ void plan(const std::wstring& source, const std::wstring& target, const std::wst
       refuse(L"Can't copy " + source + L" to " + target + L": a file is in the way of the folder", __LINE__);
     }
     filesOfDir(inTheWay, target, listDirectories, L"*.*");
+    for (std::wstring& folder : inTheWay) folder = fileNamePart(folder);
   }
   std::list<std::wstring> files, directories;
   filesOfDir(files, source, listFiles, mask);
@@ -68,7 +69,7 @@ void plan(const std::wstring& source, const std::wstring& target, const std::wst
       if (entries == &directories) {
         plan(entry, targetEntry, L"*", {}, steps);
       } else if (std::any_of(inTheWay.begin(), inTheWay.end(),
-                             [&](const std::wstring& folder) { return equalsNoCase(fileNamePart(folder), name); })) {
+                             [&](const std::wstring& folder) { return equalsNoCase(folder, name); })) {
         refuse(L"Can't copy " + entry + L" to " + targetEntry + L": a folder is in the way of the file", __LINE__);
       } else {
         steps.emplace_back(entry, targetEntry);

@@ -20,7 +20,7 @@ struct LogBuffer {
 class LogFileReader {
  public:
   // `blockSize` bytes are asked for at a time; the buffer serves every file opened.
-  explicit LogFileReader(std::size_t blockSize = 256 * 1024) : blockSize_(blockSize > 0 ? blockSize : 1) {}
+  explicit LogFileReader(std::size_t blockSize) : blockSize_(blockSize > 0 ? blockSize : 1) {}
 
   // Opens `path` (in the ANSI code page) for reading, sharing it as the C library does,
   // and closes the file read before; a file that cannot be opened reads as empty.
